@@ -1,0 +1,48 @@
+// Small helpers shared by the qv3 verbs: argument parsing and bounded file I/O.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/config_record.h"
+
+namespace qv3 {
+
+// Exit codes of qv3.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitTruncated = 3;
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string, std::less<>> values;  // options that take a value
+    std::set<std::string, std::less<>> switches;              // options without one
+    bool help = false;
+    std::string error;  // a one-line usage error, or empty
+};
+
+// Splits a verb's arguments. Options not listed, a missing value and a repeated
+// option are usage errors.
+Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<std::string_view>& value_options,
+                          const std::vector<std::string_view>& switch_options);
+
+// Reads at most max_bytes + 1 bytes, so callers can tell an oversized file.
+// "-" reads standard input. Returns std::nullopt (and error) when unreadable.
+std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error);
+
+// Writes bytes to path beside it first and renames over it when complete.
+bool write_file_atomically(const std::string& path, std::string_view bytes, std::string& error);
+
+// A model code from option text: 0 to 6.
+std::optional<int> parse_model_option(std::string_view text);
+
+// Loads a configuration source: a .qv3 file (recognised by its tag) as the
+// application's Load does, or a settings text onto the defaults.
+std::optional<ConfigRecord> load_configuration_source(const std::string& path, std::string& error);
+
+}  // namespace qv3

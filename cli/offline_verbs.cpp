@@ -1,0 +1,204 @@
+// The qv3 verbs that need no device: decode, encode, show, save and diff.
+#include <string_view>
+
+#include "cli/command_line.h"
+#include "cli/qv3_cli.h"
+#include "cli/settings_text.h"
+#include "files/config_file.h"
+#include "model/image_decoder.h"
+#include "model/image_encoder.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr std::string_view kDecodeHelp =
+    "usage: qv3 decode --model N IMAGE\n"
+    "Decodes a raw configuration image (0 to 256 bytes) for model N (0 to 6)\n"
+    "onto the defaults and prints the settings text.\n";
+constexpr std::string_view kEncodeHelp =
+    "usage: qv3 encode [--model N] SETTINGS -o IMAGE\n"
+    "Encodes a settings text (\"-\" for standard input) into the raw image of its\n"
+    "model (128 or 256 bytes). --model overrides the text's model line.\n"
+    "Exit 0 when encoded, 3 when texts had to be cut (the image is still\n"
+    "written), 1 on bad input or when the image cannot be built.\n";
+constexpr std::string_view kShowHelp =
+    "usage: qv3 show FILE.qv3\n"
+    "Loads a configuration file as the application's Load does and prints the\n"
+    "settings text.\n";
+constexpr std::string_view kSaveHelp =
+    "usage: qv3 save SETTINGS -o FILE.qv3\n"
+    "Encodes a settings text and saves it as the application's Save does.\n"
+    "Exit 0 when saved, 3 when saved with texts cut, 1 on failure.\n";
+constexpr std::string_view kDiffHelp =
+    "usage: qv3 diff A B\n"
+    "A and B are each a .qv3 file or a settings text. Prints one line per\n"
+    "differing key. Exit 0 when equal, 1 when they differ, 2 on trouble.\n";
+
+// Handles --help and usage errors common to every verb; -1 means go on.
+int check_usage(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
+                std::ostream& err) {
+    if (parsed.help) {
+        out << help;
+        return kExitOk;
+    }
+    if (!parsed.error.empty()) {
+        err << "qv3: " << parsed.error << " (see --help)\n";
+        return kExitUsage;
+    }
+    if (parsed.positional.size() != positional) {
+        err << "qv3: expected " << positional << " file argument" << (positional == 1 ? "" : "s")
+            << " (see --help)\n";
+        return kExitUsage;
+    }
+    return -1;
+}
+
+void report_encoding(EncodeOutcome outcome, std::ostream& err) {
+    if (outcome == EncodeOutcome::TextTruncated) err << kTextTruncatedCaption << ": " << kTextTruncatedMessage << "\n";
+    if (outcome == EncodeOutcome::DoesNotFit) err << kDoesNotFitMessage << "\n";
+}
+
+std::optional<ConfigRecord> read_settings(const std::string& path, std::ostream& err) {
+    std::string error;
+    const auto content = read_file_bounded(path, kMaxSettingsTextBytes, error);
+    if (!content) {
+        err << "qv3: " << error << "\n";
+        return std::nullopt;
+    }
+    ConfigRecord record;
+    if (const auto problem = parse_settings_text(*content, record); !problem.empty()) {
+        err << "qv3: " << path << ": " << problem << "\n";
+        return std::nullopt;
+    }
+    return record;
+}
+
+}  // namespace
+
+int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {"--model"}, {});
+    if (const int code = check_usage(parsed, 1, kDecodeHelp, out, err); code >= 0) return code;
+    const auto model_text = parsed.values.find("--model");
+    if (model_text == parsed.values.end()) {
+        err << "qv3: decode needs --model N (see --help)\n";
+        return kExitUsage;
+    }
+    const auto model = parse_model_option(model_text->second);
+    if (!model) {
+        err << "qv3: --model takes a model code from 0 to " << kModelMax << "\n";
+        return kExitUsage;
+    }
+    std::string error;
+    const auto content = read_file_bounded(parsed.positional[0], kImageBufferSize, error);
+    if (!content) {
+        err << "qv3: " << error << "\n";
+        return kExitFailure;
+    }
+    ConfigRecord record;
+    record.device_model = *model;
+    ReceivedImage image;
+    // A file longer than the buffer can never be an image; its length alone fails the decode.
+    image.length = static_cast<int>(content->size());
+    for (size_t i = 0; i < content->size() && i < image.bytes.size(); ++i) {
+        image.bytes[i] = static_cast<uint8_t>((*content)[i]);
+    }
+    const DecodeOutcome outcome = decode_image(image, record);
+    if (outcome != DecodeOutcome::Success) {
+        err << decode_status_text(outcome) << "\n";
+        return kExitFailure;
+    }
+    out << settings_to_text(record);
+    return kExitOk;
+}
+
+int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {"--model", "-o"}, {});
+    if (const int code = check_usage(parsed, 1, kEncodeHelp, out, err); code >= 0) return code;
+    const auto output = parsed.values.find("-o");
+    if (output == parsed.values.end()) {
+        err << "qv3: encode needs -o IMAGE (see --help)\n";
+        return kExitUsage;
+    }
+    std::optional<int> model_override;
+    if (const auto model_text = parsed.values.find("--model"); model_text != parsed.values.end()) {
+        model_override = parse_model_option(model_text->second);
+        if (!model_override) {
+            err << "qv3: --model takes a model code from 0 to " << kModelMax << "\n";
+            return kExitUsage;
+        }
+    }
+    auto record = read_settings(parsed.positional[0], err);
+    if (!record) return kExitFailure;
+    if (model_override) record->device_model = *model_override;
+
+    ImageBytes image{};
+    const EncodeOutcome outcome = encode_image(*record, image);
+    report_encoding(outcome, err);
+    if (outcome == EncodeOutcome::DoesNotFit) return kExitFailure;
+    const auto size = static_cast<size_t>(image_size_for_model(record->device_model));
+    std::string error;
+    if (!write_file_atomically(output->second,
+                               std::string_view(reinterpret_cast<const char*>(image.data()), size), error)) {
+        err << "qv3: " << error << "\n";
+        return kExitFailure;
+    }
+    return outcome == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
+}
+
+int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {}, {});
+    if (const int code = check_usage(parsed, 1, kShowHelp, out, err); code >= 0) return code;
+    ConfigRecord record;
+    ReceivedImage image;
+    const std::string status = load_config_file(parsed.positional[0], record, image);
+    if (status != "File Loaded") {
+        err << status << "\n";
+        return kExitFailure;
+    }
+    out << settings_to_text(record);
+    return kExitOk;
+}
+
+int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {"-o"}, {});
+    if (const int code = check_usage(parsed, 1, kSaveHelp, out, err); code >= 0) return code;
+    const auto output = parsed.values.find("-o");
+    if (output == parsed.values.end()) {
+        err << "qv3: save needs -o FILE.qv3 (see --help)\n";
+        return kExitUsage;
+    }
+    auto record = read_settings(parsed.positional[0], err);
+    if (!record) return kExitFailure;
+    ImageBytes image{};
+    const SaveResult result = save_config_file(output->second, *record, image);
+    report_encoding(result.encoding, err);
+    err << result.status << "\n";
+    if (result.status != "File Saved") return kExitFailure;
+    return result.encoding == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
+}
+
+int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {}, {});
+    if (const int code = check_usage(parsed, 2, kDiffHelp, out, err); code >= 0) return code;
+    std::optional<ConfigRecord> sides[2];
+    for (int i = 0; i < 2; ++i) {
+        std::string error;
+        sides[i] = load_configuration_source(parsed.positional[static_cast<size_t>(i)], error);
+        if (!sides[i]) {
+            err << "qv3: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+    const auto a = settings_to_pairs(*sides[0]);
+    const auto b = settings_to_pairs(*sides[1]);
+    bool differ = false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].second == b[i].second) continue;
+        out << a[i].first << ": " << a[i].second << " -> " << b[i].second << "\n";
+        differ = true;
+    }
+    return differ ? kExitFailure : kExitOk;
+}
+
+}  // namespace qv3

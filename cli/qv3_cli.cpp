@@ -1,0 +1,55 @@
+// qv3's entry: picks the verb and prints the program's help.
+#include "cli/qv3_cli.h"
+
+#include <string_view>
+
+#include "cli/command_line.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr std::string_view kProgramHelp =
+    "usage: qv3 VERB [OPTIONS] ...\n"
+    "Companion command line of Quorvale3Config, for APRS tracker configurations.\n"
+    "\n"
+    "Verbs without a device:\n"
+    "  decode --model N IMAGE          print the settings of a raw image\n"
+    "  encode [--model N] SETTINGS -o IMAGE\n"
+    "                                  build a raw image from a settings text\n"
+    "  show FILE.qv3                   print the settings of a configuration file\n"
+    "  save SETTINGS -o FILE.qv3       save a settings text as a configuration file\n"
+    "  diff A B                        compare two configurations (.qv3 or settings)\n"
+    "\n"
+    "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
+    "Run 'qv3 VERB --help' for a verb's options.\n";
+
+struct Verb {
+    std::string_view name;
+    int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+};
+
+constexpr Verb kVerbs[] = {
+    {"decode", verb_decode}, {"encode", verb_encode}, {"show", verb_show},
+    {"save", verb_save},     {"diff", verb_diff},
+};
+
+}  // namespace
+
+int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        err << "qv3: no verb given (see qv3 --help)\n";
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        out << kProgramHelp;
+        return kExitOk;
+    }
+    for (const Verb& verb : kVerbs) {
+        if (args[0] == verb.name) return verb.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    }
+    err << "qv3: unknown verb '" << args[0] << "' (see qv3 --help)\n";
+    return kExitUsage;
+}
+
+}  // namespace qv3

@@ -1,0 +1,20 @@
+// qv3, the companion command line: verbs over the same core as the application.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace qv3 {
+
+// Runs one qv3 command line (without the program name). Returns the exit code.
+int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The offline verbs; args exclude the verb itself.
+int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace qv3

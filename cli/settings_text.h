@@ -1,0 +1,29 @@
+// The settings text: one "key = value" a line, the record's own field names,
+// so that operators can keep configurations in version control and diff them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/config_record.h"
+
+namespace qv3 {
+
+// Every key in its fixed order: model, calibration, then primary.* and secondary.*
+// for each per-bank field.
+std::string settings_to_text(const ConfigRecord& record);
+
+// The same content as (key, value text) pairs, in the printed order.
+std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record);
+
+// Reads a settings text onto record: keys in any order, a missing key keeps the
+// value record already holds. Returns "" on success; otherwise a message that
+// names the line, and record is left as it was.
+std::string parse_settings_text(std::string_view text, ConfigRecord& record);
+
+// Largest settings text the readers accept.
+constexpr size_t kMaxSettingsTextBytes = 1 << 20;
+
+}  // namespace qv3

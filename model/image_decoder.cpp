@@ -1,0 +1,190 @@
+// Image layout, read side: follows the header's offsets and never leaves the received bytes.
+#include "model/image_decoder.h"
+
+#include <cmath>
+#include <vector>
+
+#include "model/image_layout.h"
+#include "model/station_address.h"
+
+namespace qv3 {
+
+using namespace layout;
+
+namespace {
+
+// Reads of the received image. Bytes past the received length read as 0, so a
+// block whose offset lies near the end yields only what lies inside.
+struct ImageReader {
+    const ReceivedImage& image;
+
+    bool inside(int offset) const { return offset >= 0 && offset < image.length; }
+    uint8_t at(int offset) const { return inside(offset) ? image.bytes[static_cast<size_t>(offset)] : 0; }
+    uint16_t word_at(int offset) const { return static_cast<uint16_t>(at(offset) | (at(offset + 1) << 8)); }
+
+    // Bytes up to the first 0x00 or the end of the image.
+    std::string text_at(int offset) const {
+        std::string text;
+        for (int i = offset; inside(i) && at(i) != 0; ++i) text.push_back(static_cast<char>(at(i)));
+        return text;
+    }
+
+    // An address cut off by the end of the image keeps the characters inside
+    // it; its missing SSID byte counts as SSID 0 with the end-of-block bit set.
+    AddressBytes address_at(int offset) const {
+        AddressBytes bytes{};
+        for (int i = 0; i < 6; ++i) bytes[static_cast<size_t>(i)] = inside(offset + i) ? at(offset + i) : 0x40;
+        bytes[6] = inside(offset + 6) ? at(offset + 6) : 0x61;
+        return bytes;
+    }
+};
+
+void decode_station_address(const ImageReader& in, int offset, ConfigRecord& record, int bank) {
+    AddressBytes address = in.address_at(offset);
+    record.callsign[bank] = address_to_text(address);
+    std::vector<std::string> path;
+    // Each pass moves forward by one address, so the loop ends at the image's end.
+    while ((address[6] & 0x01) == 0 && in.inside(offset + kAddressSize)) {
+        offset += kAddressSize;
+        address = in.address_at(offset);
+        path.push_back(address_to_text(address));
+    }
+    record.path[bank] = join_path(path);
+}
+
+void decode_timing_block(const ImageReader& in, int offset, ConfigRecord& record, int bank) {
+    if (record.time_slot_enable[bank]) {
+        const int v = in.word_at(offset);
+        record.time_slot_offset[bank] = static_cast<uint16_t>(record.auto_tx_rate[bank] - v + 1);
+    } else if (record.smart_beacon_enable[bank]) {
+        record.slow_speed[bank] = in.at(offset + 0);
+        record.fast_speed[bank] = in.at(offset + 1);
+        record.slow_rate[bank] = in.word_at(offset + 2);
+        record.fast_rate[bank] = in.word_at(offset + 4);
+        record.min_turn_angle[bank] = in.at(offset + 6);
+        record.turn_slope[bank] = in.word_at(offset + 7);
+        record.min_turn_time[bank] = in.at(offset + 9);
+    }
+}
+
+float decode_frequency(const ImageReader& in, int model, int bank) {
+    const int offset = in.at(kFrequency + bank);
+    double mhz = 144.39;
+    if (is_rux_model(model)) {
+        long long n = 0;
+        for (int i = 0; i < 5; ++i) n = n * 10 + (in.at(offset + i) - '0');
+        mhz = static_cast<double>(n) / 200.0;
+    } else if (model == 3) {
+        const int n = in.at(kFrequency + bank) + 256 * in.at(kFrequencyHigh + bank);
+        mhz = n * 5.0 / 1000.0;
+    } else if (model == 6) {
+        long long n = 0;
+        for (int i = 0; i < 3; ++i) {
+            const uint8_t bcd = in.at(offset + i);
+            n = n * 100 + (bcd >> 4) * 10 + (bcd & 0x0F);
+        }
+        mhz = static_cast<double>(n) / 1000.0;
+    }
+    return static_cast<float>(mhz);
+}
+
+std::string decode_telemetry_text(const ImageReader& in, int offset) {
+    std::string text;
+    for (const char c : in.text_at(offset)) {
+        if (c == '\n') text.push_back('\r');
+        text.push_back(c);
+    }
+    return text;
+}
+
+char printable_or(uint8_t byte, char fallback) {
+    return byte < 0x20 || byte >= 0x80 ? fallback : static_cast<char>(byte);
+}
+
+void decode_bank(const ImageReader& in, int model, ConfigRecord& r, int b) {
+    auto header = [&](int offset) { return in.at(offset + b); };
+
+    decode_station_address(in, header(kAddressOffset), r, b);
+
+    r.auto_tx_rate[b] = static_cast<uint16_t>(header(kAutoTxRateLow) + 256 * header(kAutoTxRateHigh));
+    r.manual_tx_rate[b] = static_cast<uint16_t>(header(kManualTxRateLow) + 256 * header(kManualTxRateHigh));
+
+    const uint8_t f16 = header(kFlags16);
+    r.force_printable[b] = f16 & kForcePrintableBit ? 1 : 0;
+    r.only_send_valid[b] = f16 & kOnlySendValidBit ? 1 : 0;
+    r.time_slot_enable[b] = f16 & kTimeSlotBit ? 1 : 0;
+    r.smart_beacon_enable[b] = f16 & kSmartBeaconBit ? 1 : 0;
+    r.transmit_altitude[b] = f16 & kTransmitAltitudeBit ? 1 : 0;
+    r.mic_e_enable[b] = f16 & kMicEBit ? 1 : 0;
+
+    const uint8_t f18 = header(kFlags18);
+    r.power_switch_enable[b] = f18 & kPowerSwitchBit ? 1 : 0;
+    r.allow_ttl_serial[b] = f18 & kAllowTtlSerialBit ? 1 : 0;
+    r.alternate_digi_paths[b] = f18 & kAlternateDigiBit ? 1 : 0;
+    r.invert_cd_in[b] = f18 & kInvertCdInBit ? 1 : 0;
+    r.no_tx_on_ptt_in[b] = f18 & kNoTxOnPttInBit ? 1 : 0;
+    r.send_nmea[b] = f18 & kSendNmeaBit ? 1 : 0;
+    r.timestamp_mode[b] = (f18 & kTimestampOnBit) == 0 ? 0 : (f18 & kTimestampHmsBit) ? 1 : 2;
+
+    r.status_every[b] = header(kStatusEvery);
+    r.status_text[b] = in.text_at(header(kStatusTextOffset));
+
+    decode_timing_block(in, header(kTimingOffset), r, b);
+
+    r.mic_e_message[b] = header(kMicEMessage);
+    r.mic_e_path[b] = header(kMicEPath);
+    r.symbol_code[b] = printable_or(header(kSymbolCode), '-');
+    r.symbol_table[b] = printable_or(header(kSymbolTable), '/');
+    r.quiet_time[b] = units_to_ms(header(kQuietTime), kQuietUnitMs);
+    r.power_switch_time[b] = header(kPowerSwitchTime);
+
+    const uint8_t f38 = header(kFlags38);
+    const bool from_2 = model >= 2;
+    const bool from_3 = model >= 3;
+    r.send_separate[b] = f38 & kSendSeparateBit ? 1 : 0;
+    r.send_300_baud[b] = f38 & kSend300BaudBit ? 1 : 0;
+    r.no_gt_prefix[b] = from_2 && (f38 & kNoGtPrefixBit) ? 1 : 0;
+    r.serial_out_high[b] = from_2 && (f38 & kSerialOutHighBit) ? 1 : 0;
+    r.no_startup_packet[b] = from_2 && (f38 & kNoStartupPacketBit) ? 1 : 0;
+    r.serial_9600_baud[b] = from_2 && (f38 & kSerial9600BaudBit) ? 1 : 0;
+    r.tx_twist[b] = from_3 && (f38 & kTxTwistBit) ? 1 : 0;
+    r.send_dao[b] = from_3 && (f38 & kSendDaoBit) ? 1 : 0;
+
+    const double txd_unit = r.send_300_baud[b] ? kTxdUnit300BaudMs : kTxdUnitMs;
+    r.auto_txd[b] = units_to_ms(header(kAutoTxd), txd_unit);
+    r.manual_txd[b] = units_to_ms(header(kManualTxd), txd_unit);
+
+    r.frequency_mhz[b] = decode_frequency(in, model, b);
+
+    if (has_telemetry(model)) {
+        r.send_telemetry[b] = header(kTelemetryFlags) & 0x01 ? 1 : 0;
+        r.telemetry_text[b] = decode_telemetry_text(in, header(kTelemetryTextOffset));
+        r.telemetry_channels[b] = header(kTelemetryChannels);
+        r.telemetry_def_rate[b] = header(kTelemetryDefRate);
+    } else {
+        r.send_telemetry[b] = 0;
+        r.telemetry_text[b].clear();
+        r.telemetry_channels[b] = 1;
+        r.telemetry_def_rate[b] = 0;
+    }
+}
+
+}  // namespace
+
+uint16_t units_to_ms(uint8_t count, double unit_ms) {
+    return static_cast<uint16_t>(std::floor(count * unit_ms + 0.5));
+}
+
+DecodeOutcome decode_image(const ReceivedImage& image, ConfigRecord& record) {
+    if (image.length != image_size_for_model(record.device_model)) return DecodeOutcome::CorruptedEeprom;
+    const ImageReader in{image};
+    record.calibration = in.at(kCalibration);
+    for (int bank = 0; bank < 2; ++bank) decode_bank(in, record.device_model, record, bank);
+    return DecodeOutcome::Success;
+}
+
+const char* decode_status_text(DecodeOutcome outcome) {
+    return outcome == DecodeOutcome::Success ? "Read Config Successful" : "Corrupted EEPROM";
+}
+
+}  // namespace qv3

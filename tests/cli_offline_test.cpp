@@ -1,0 +1,132 @@
+// qv3's offline verbs end to end, in-process: exit codes, outputs and files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/qv3_cli.h"
+#include "model/image_encoder.h"
+#include "test_support.h"
+
+namespace qv3 {
+namespace {
+
+std::string read_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Qv3Offline : public ::testing::Test {
+protected:
+    test::ScratchFolder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    std::string out;
+    std::string err;
+
+    int run(std::vector<std::string> args) {
+        std::ostringstream o;
+        std::ostringstream e;
+        const int code = run_qv3(args, o, e);
+        out = o.str();
+        err = e.str();
+        return code;
+    }
+    std::string f(const std::string& name) const { return folder.file(name); }
+};
+
+TEST_F(Qv3Offline, EncodeGivesTheModelsImageAndDecodePrintsItBack) {
+    write_bytes(f("s.txt"), "model = 1\n");
+    ASSERT_EQ(run({"encode", "--model", "4", f("s.txt"), "-o", f("img")}), 0) << err;
+    const std::string image = read_bytes(f("img"));
+    ASSERT_EQ(image.size(), 256u);
+    EXPECT_EQ(static_cast<uint8_t>(image[52]), 0x9C);
+
+    ASSERT_EQ(run({"decode", "--model", "4", f("img")}), 0) << err;
+    EXPECT_NE(out.find("model = 4\n"), std::string::npos);
+    EXPECT_NE(out.find("primary.manual_txd = 73\n"), std::string::npos);
+
+    ASSERT_EQ(run({"encode", f("s.txt"), "-o", f("img1")}), 0) << err;
+    EXPECT_EQ(read_bytes(f("img1")).size(), 128u);  // the text's own model line
+
+    EXPECT_EQ(run({"decode", "--model", "3", f("img1")}), 1);
+    EXPECT_EQ(err, "Corrupted EEPROM\n");
+    write_bytes(f("big"), std::string(300, 'x'));
+    EXPECT_EQ(run({"decode", "--model", "3", f("big")}), 1);
+    EXPECT_EQ(err, "Corrupted EEPROM\n");
+}
+
+TEST_F(Qv3Offline, EncodeReportsCutTextsAndRefusesAnImageThatCannotBeBuilt) {
+    write_bytes(f("long.txt"), "model = 1\nprimary.status_text = \"" + std::string(120, 'L') + "\"\n");
+    EXPECT_EQ(run({"encode", f("long.txt"), "-o", f("cut")}), 3);
+    EXPECT_NE(err.find(kTextTruncatedMessage), std::string::npos);
+    EXPECT_EQ(read_bytes(f("cut")).size(), 128u);
+
+    write_bytes(f("huge.txt"), "model = 1\nprimary.path = \"" + std::string(40, ',') + "\"\n");
+    EXPECT_EQ(run({"encode", f("huge.txt"), "-o", f("none")}), 1);
+    EXPECT_EQ(err, std::string(kDoesNotFitMessage) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(f("none")));
+    EXPECT_EQ(run({"save", f("huge.txt"), "-o", f("none.qv3")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(f("none.qv3")));
+
+    write_bytes(f("bad.txt"), "model = 1\nprimary.slow_speed = 300\n");
+    EXPECT_EQ(run({"encode", f("bad.txt"), "-o", f("none")}), 1);
+    EXPECT_NE(err.find("line 2"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(f("none")));
+}
+
+TEST_F(Qv3Offline, SaveShowAndDiff) {
+    write_bytes(f("a.txt"), "model = 5\nprimary.callsign = \"n0call-7\"\nsecondary.frequency_mhz = 146.52\n");
+    ASSERT_EQ(run({"save", f("a.txt"), "-o", f("a.qv3")}), 0) << err;
+    EXPECT_EQ(err, "File Saved\n");
+    ASSERT_EQ(run({"show", f("a.qv3")}), 0) << err;
+    EXPECT_NE(out.find("model = 5\n"), std::string::npos);
+    EXPECT_NE(out.find("primary.callsign = \"N0CALL-7\"\n"), std::string::npos);
+    EXPECT_NE(out.find("secondary.frequency_mhz = 146.52\n"), std::string::npos);
+    write_bytes(f("shown.txt"), out);
+    std::string shown = out;
+
+    EXPECT_EQ(run({"diff", f("a.qv3"), f("shown.txt")}), 0) << out << err;
+    EXPECT_EQ(out, "");
+    out = shown;
+    std::string changed = out;
+    changed.replace(changed.find("\"N0CALL-7\""), 10, "\"K1ABC\"");
+    write_bytes(f("changed.txt"), changed);
+    EXPECT_EQ(run({"diff", f("a.qv3"), f("changed.txt")}), 1);
+    EXPECT_EQ(out, "primary.callsign: \"N0CALL-7\" -> \"K1ABC\"\n");
+    EXPECT_EQ(run({"diff", f("a.txt"), f("missing")}), 2);
+
+    write_bytes(f("short.qv3"), "QV3B");
+    EXPECT_EQ(run({"show", f("short.qv3")}), 1);
+    EXPECT_EQ(err, "Failed to read data\n");
+}
+
+TEST_F(Qv3Offline, UsageErrorsExitTwoWithOneLine) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"decode", "x"},
+        {"decode", "--model", "9", "x"},
+        {"decode", "--model"},
+        {"encode", "x"},
+        {"encode", "--bogus", "x", "-o", "y"},
+        {"show"},
+        {"diff", "a"},
+        {"save", "a", "-o", "b", "-o", "c"},
+    };
+    for (const auto& args : cases) {
+        EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    for (const std::string verb : {"decode", "encode", "show", "save", "diff"}) {
+        EXPECT_EQ(run({verb, "--help"}), 0);
+        EXPECT_EQ(out.rfind("usage: qv3 " + verb, 0), 0u) << out;
+    }
+    EXPECT_EQ(run({"--help"}), 0);
+}
+
+}  // namespace
+}  // namespace qv3
