@@ -1,0 +1,61 @@
+// The one serial port through which the system talks to a tracker.
+//
+// One header, one implementation per platform chosen by the build:
+// serial_port_win32.cpp, serial_port_posix.cpp, and serial_port_simulated.cpp
+// (an in-process tracker on a virtual clock, for tests). Failures leave a fixed
+// text in last_error; callers judge reads and writes by what comes back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qv3 {
+
+// Platform handle of an open port: a file descriptor, a Windows HANDLE value,
+// or the simulated line's token. kNoHandle when closed.
+using PortHandle = std::intptr_t;
+constexpr PortHandle kNoHandle = -1;
+
+struct SerialPort {
+    PortHandle handle = kNoHandle;
+    std::string port_name = "COM1";
+    uint32_t baud_rate = 4800;
+    std::string last_error;
+};
+
+// Outcome of a one-byte read: a byte, nothing within the time-out, or a failure.
+struct ReadResult {
+    enum Kind { Byte, Nothing, Failure } kind = Nothing;
+    uint8_t byte = 0;
+};
+
+// Replaces port_name; takes effect at the next open.
+void set_port_name(SerialPort& port, std::string_view name);
+
+// Opens port_name at baud_rate, 8N1, no flow control, DTR and RTS on. A held
+// handle is closed first. A one-byte read then waits at most 103 ms and a
+// one-byte write gives up after 302 ms.
+bool open(SerialPort& port);
+
+// Writes the bytes one per system call, sleeping pause_ms after each.
+// Returns the number of bytes the system reports written.
+size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms);
+
+ReadResult read_byte(SerialPort& port);
+
+void close(SerialPort& port);
+
+// True when a port of that name can be opened and configured; leaves it closed
+// and port_name set to name.
+bool probe(SerialPort& port, std::string_view name);
+
+// True when a port of that name may exist, checked without opening it, so that
+// listing ports stays fast. probe still decides.
+bool port_may_exist(std::string_view name);
+
+// Blocks the thread for ms milliseconds (the simulated backend advances its clock).
+void sleep_ms(SerialPort& port, int ms);
+
+}  // namespace qv3

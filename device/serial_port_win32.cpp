@@ -1,0 +1,1 @@
+// Serial port on Windows.
