@@ -70,7 +70,8 @@ public:
             r.callsign[b] = canonical_address(0);
             r.path[b].clear();
             for (int hops = number(0, 2); hops > 0; --hops) {
-                r.path[b] += (r.path[b].empty() ? "" : ",") + canonical_address(1);
+                if (!r.path[b].empty()) r.path[b] += ',';
+                r.path[b] += canonical_address(1);
             }
             r.auto_tx_rate[b] = static_cast<uint16_t>(number(0, 65535));
             r.manual_tx_rate[b] = static_cast<uint16_t>(number(0, 65535));
