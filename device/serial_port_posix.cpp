@@ -1,1 +1,262 @@
-// Serial port on POSIX systems (termios).
+// Serial port on POSIX systems (termios), with time-outs done by poll().
+#include "device/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace qv3 {
+namespace {
+
+// One byte may take this long to arrive or to leave; the same budgets as the
+// Windows time-outs (constant + multiplier x 1 byte).
+constexpr int kReadBudgetMs = 103;
+constexpr int kWriteBudgetMs = 302;
+
+// The kernel wants a terminated path; a name with a NUL inside would name a
+// different file, so it names none.
+bool to_path(std::string_view name, std::string& path) {
+    if (name.empty() || name.find('\0') != std::string_view::npos) return false;
+    path.assign(name);
+    return true;
+}
+
+int64_t now_ms() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+int remaining_ms(int64_t deadline) {
+    const int64_t left = deadline - now_ms();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits until fd is ready for events or the deadline passes. Returns the
+// revents (0 on time-out) or -1 when poll itself fails. A signal restarts the
+// wait with whatever time is left, so the deadline holds.
+int wait_for(int fd, short events, int64_t deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, remaining_ms(deadline));
+        if (n > 0) return p.revents;
+        if (n == 0) return 0;
+        if (errno != EINTR) return -1;
+        if (remaining_ms(deadline) == 0) return 0;
+    }
+}
+
+// The termios speed for a rate in bits per second; false for a rate the
+// line cannot be set to.
+bool speed_for(uint32_t baud, speed_t& speed) {
+    struct Entry {
+        uint32_t baud;
+        speed_t speed;
+    };
+    static constexpr Entry kSpeeds[] = {
+        {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},
+        {9600, B9600},   {19200, B19200}, {38400, B38400}, {57600, B57600},   {115200, B115200},
+    };
+    for (const Entry& e : kSpeeds) {
+        if (e.baud == baud) {
+            speed = e.speed;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Raw 8N1 at speed with every kind of flow control off; reading returns what
+// is there at once (poll does the waiting).
+bool configure_line(int fd, speed_t speed) {
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0) return false;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    if (::cfsetospeed(&t, speed) != 0 || ::cfsetispeed(&t, speed) != 0) return false;
+    // TCSANOW: bytes already waiting in either direction stay.
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) return false;
+    // tcsetattr succeeds when any part was applied; a driver that cannot do
+    // the speed or the character size shows it on reading back.
+    termios applied{};
+    if (::tcgetattr(fd, &applied) != 0) return false;
+    return ::cfgetospeed(&applied) == speed && (applied.c_cflag & CSIZE) == CS8;
+}
+
+// Releases the descriptor and the exclusive use taken by open. The kernel
+// frees the descriptor even when close reports an error, so false only says
+// that something went wrong on the way.
+bool release(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    return ::close(fd) == 0;
+}
+
+// Waits, within the rest of the byte's budget, until the byte handed over has
+// left the output queue, as a Windows write of one byte does before it
+// returns; the pause after each byte then spaces bytes on the line as there.
+// Pseudo-terminals and drivers that cannot tell report an empty queue or fail.
+void drain(int fd, int64_t deadline) {
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        if (remaining_ms(deadline) == 0) return;
+        timespec one_ms{0, 1000000};
+        ::nanosleep(&one_ms, nullptr);
+    }
+}
+
+// Hands one byte to the system within the write budget; 1 when it was taken.
+// A line that stays full counts as 0 bytes written.
+ssize_t write_one(int fd, uint8_t byte) {
+    const int64_t deadline = now_ms() + kWriteBudgetMs;
+    for (;;) {
+        const int ready = wait_for(fd, POLLOUT, deadline);
+        if (ready <= 0) return ready;
+        if (ready & (POLLERR | POLLHUP | POLLNVAL)) return -1;
+        const ssize_t n = ::write(fd, &byte, 1);
+        if (n == 1) {
+            drain(fd, deadline);
+            return 1;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
+        if (remaining_ms(deadline) == 0) return 0;
+    }
+}
+
+}  // namespace
+
+void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
+
+bool open(SerialPort& port) {
+    if (port.handle != kNoHandle) {
+        if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
+        port.handle = kNoHandle;
+    }
+
+    // O_NONBLOCK: a line without carrier cannot hold up the open, and no read
+    // or write can block past the deadlines poll keeps.
+    std::string path;
+    const int fd = to_path(port.port_name, path)
+                       ? ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)
+                       : -1;
+    if (fd < 0) {
+        port.last_error = "Could not open Com Port " + port.port_name;
+        return false;
+    }
+    // Exclusive use: the lock keeps out every program that asks for it, root
+    // included; TIOCEXCL then refuses other opens of the terminal except by
+    // root. The lock comes first so that a refused open never touches the
+    // terminal flag of the program that holds the port.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        port.last_error = "Could not open Com Port " + port.port_name;
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    port.handle = fd;
+
+    termios current{};
+    if (::tcgetattr(fd, &current) != 0) {
+        port.last_error = "Open: GetCommState failed";
+        return false;
+    }
+    speed_t speed{};
+    if (!speed_for(port.baud_rate, speed) || !configure_line(fd, speed)) {
+        port.last_error = "Open: SetCommState failed";
+        return false;
+    }
+    // Pseudo-terminals have no modem lines; that is no reason to fail.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIS, &lines);
+    return true;
+}
+
+size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+    if (port.handle == kNoHandle) {
+        port.last_error = "Write: ComPort Invalid";
+        return 0;
+    }
+    const int fd = static_cast<int>(port.handle);
+    const size_t available = bytes != nullptr ? count : 0;
+    size_t total = 0;
+    for (size_t i = 0; i < available; ++i) {
+        const ssize_t n = write_one(fd, bytes[i]);
+        if (n <= 0) port.last_error = "Write: Failed 1";
+        sleep_ms(port, pause_ms);
+        if (n > 0) total += static_cast<size_t>(n);
+    }
+    if (total != count) port.last_error = "Write: Failed 2";
+    return total;
+}
+
+ReadResult read_byte(SerialPort& port) {
+    if (port.handle == kNoHandle) {
+        port.last_error = "Read: ComPort Invalid";
+        return {ReadResult::Failure, 0};
+    }
+    const int fd = static_cast<int>(port.handle);
+    const int64_t deadline = now_ms() + kReadBudgetMs;
+    for (;;) {
+        const int ready = wait_for(fd, POLLIN, deadline);
+        if (ready == 0) return {ReadResult::Nothing, 0};
+        if (ready < 0 || (ready & (POLLERR | POLLNVAL))) break;
+        uint8_t byte = 0;
+        const ssize_t n = ::read(fd, &byte, 1);
+        if (n == 1) return {ReadResult::Byte, byte};
+        // A hung-up line (adapter unplugged, far end of a pseudo-terminal
+        // gone) reads as end of file or an error, and would stay ready.
+        if (ready & POLLHUP) break;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
+        if (n == 0) return {ReadResult::Nothing, 0};
+        if (remaining_ms(deadline) == 0) return {ReadResult::Nothing, 0};
+    }
+    port.last_error = "Read: Failed 1";
+    return {ReadResult::Failure, 0};
+}
+
+void close(SerialPort& port) {
+    if (port.handle == kNoHandle) {
+        port.last_error = "Close: ComPort Invalid";
+        return;
+    }
+    // Unlike a Windows handle, the descriptor is gone even when close fails;
+    // keeping its number could later close a descriptor opened since.
+    if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
+    port.handle = kNoHandle;
+}
+
+bool probe(SerialPort& port, std::string_view name) {
+    set_port_name(port, name);
+    if (!open(port)) return false;
+    close(port);
+    return true;
+}
+
+bool port_may_exist(std::string_view name) {
+    std::string path;
+    struct stat st{};
+    // stat follows symbolic links: a link to a terminal counts.
+    return to_path(name, path) && ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+void sleep_ms(SerialPort& /*port*/, int ms) {
+    if (ms <= 0) return;
+    timespec left{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+    while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
+
+int64_t line_clock_ms(const SerialPort& /*port*/) { return now_ms(); }
+
+}  // namespace qv3
