@@ -1,0 +1,45 @@
+// The seam between the form logic and a window system: control access by window handle and control id.
+//
+// One implementation per front end, chosen at link time: ui/win32/form_access_win32.cpp
+// for the Windows dialogs, tests/ui/fake_form.cpp (an in-memory table) for tests.
+// A control that does not exist reads as empty, unchecked and unselected, and
+// writes to it do nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qv3 {
+
+// A window of the front end: a Windows HWND value, or a fake form's key.
+using WindowHandle = std::intptr_t;
+
+// The control's text, at most max_chars characters; empty when it cannot be read.
+std::string get_text(WindowHandle window, int id, std::size_t max_chars);
+
+// Replaces the control's text (a NUL inside ends it).
+void set_text(WindowHandle window, int id, std::string_view text);
+
+bool get_check(WindowHandle window, int id);
+void set_check(WindowHandle window, int id, bool checked);
+
+// Index of the selected item of a list or combo box; -1 when none is.
+int get_selection(WindowHandle window, int id);
+
+// Selects the item at index; -1, or an index outside the list, selects none.
+void set_selection(WindowHandle window, int id, int index);
+
+// Appends an item at the end of a list or combo box (lists are not sorted).
+void add_list_item(WindowHandle window, int id, std::string_view text);
+
+// Removes every item of a list or combo box; nothing stays selected.
+void clear_list(WindowHandle window, int id);
+
+// Enables or disables a control; its value is left as it is.
+void set_enabled(WindowHandle window, int id, bool enabled);
+
+bool is_enabled(WindowHandle window, int id);
+
+}  // namespace qv3

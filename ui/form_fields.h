@@ -1,0 +1,51 @@
+// Reading and showing one field of a form: a text, a number, a character, a check box or a list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "model/config_record.h"
+#include "ui/form_access.h"
+
+namespace qv3 {
+
+// Most characters a text field gives (read into a 300-character buffer).
+constexpr std::size_t kTextFieldMaxChars = 299;
+// Most characters read from a number, character or port field (a 100-character buffer).
+constexpr std::size_t kShortFieldMaxChars = 99;
+
+// The bank a form shows: active_bank, where any value but 1 means the primary.
+std::size_t bank_index(const ConfigRecord& record);
+
+// At most kTextFieldMaxChars characters, exactly as typed; empty when unreadable.
+std::string read_text_field(WindowHandle window, int id);
+
+// parse_decimal of at most kShortFieldMaxChars characters.
+int32_t read_decimal_field(WindowHandle window, int id);
+
+// parse_frequency of at most kShortFieldMaxChars characters.
+float read_frequency_field(WindowHandle window, int id);
+
+// The first character; NUL when the field is empty.
+char read_character_field(WindowHandle window, int id);
+
+// 1 when checked, else 0.
+uint8_t read_check_field(WindowHandle window, int id);
+
+void show_decimal(WindowHandle window, int id, long long value);
+void show_frequency(WindowHandle window, int id, float mhz);
+
+// A one-character text; NUL shows as empty.
+void show_character(WindowHandle window, int id, char c);
+
+void show_check(WindowHandle window, int id, uint8_t flag);
+
+// Selects the item at index; an index outside [0, item_count) selects none.
+void show_list_index(WindowHandle window, int id, long long index, std::size_t item_count);
+
+// Empties a list, appends the items in order and selects the first.
+void fill_list(WindowHandle window, int id, std::span<const char* const> items);
+
+}  // namespace qv3

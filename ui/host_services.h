@@ -1,0 +1,38 @@
+// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting.
+//
+// One implementation per front end, chosen at link time (ui/win32/ for the
+// Windows application, tests/ui/fake_host.cpp for tests).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/config_record.h"
+#include "ui/form_access.h"
+
+namespace qv3 {
+
+// The name the save dialog offers first.
+constexpr const char* kDefaultConfigFileName = "config1.qv3";
+
+// An OK/Cancel question with Cancel the default; true for OK.
+bool ask_ok_cancel(WindowHandle owner, std::string_view caption, std::string_view text);
+
+// A notice with an OK button.
+void show_notice(WindowHandle owner, std::string_view caption, std::string_view text);
+
+// The save-file dialog, offering initial_name; the chosen path, or nothing when cancelled.
+std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name);
+
+// The open-file dialog; the chosen path, or nothing when cancelled.
+std::optional<std::string> choose_open_file(WindowHandle owner);
+
+// Shows the telemetry dialog modally over owner, editing record's bank
+// active_bank; its procedure calls the functions of ui/telemetry_binding.h.
+void show_telemetry_dialog(WindowHandle owner, ConfigRecord& record);
+
+// Asks the host to end the application once the current message is handled.
+void post_quit_request(WindowHandle owner);
+
+}  // namespace qv3

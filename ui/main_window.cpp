@@ -1,0 +1,106 @@
+// Start-up, tab switching, the timer tick and the command dispatch of the main window.
+#include "ui/main_window.h"
+
+#include "ui/control_ids.h"
+#include "ui/form_binding.h"
+#include "ui/form_fields.h"
+#include "ui/host_services.h"
+#include "ui/window_commands.h"
+
+namespace qv3 {
+
+void initialise_main_window(App& app) {
+    enumerate_ports(app);
+    fill_list(app.window, IDC_MIC_E_MESSAGE, kMicEMessageItems);
+    fill_list(app.window, IDC_MIC_E_PATH, kMicEPathItems);
+    fill_list(app.window, IDC_TIMESTAMP, kTimestampItems);
+    record_to_form(app.window, app.record);
+    update_enabling(app.window, app.record);
+}
+
+void enumerate_ports(App& app) {
+    clear_list(app.window, IDC_PORT);
+    SerialPort scratch;
+    bool any = false;
+    for (int n = 1; n <= kPortsToTry; ++n) {
+        const std::string name = "COM" + std::to_string(n);
+        // port_may_exist first: a probe of a port that is not there can be slow.
+        if (port_may_exist(name) && probe(scratch, name)) {
+            add_list_item(app.window, IDC_PORT, name);
+            any = true;
+        }
+    }
+    if (!any) add_list_item(app.window, IDC_PORT, kNoPortsText);
+    set_selection(app.window, IDC_PORT, 0);
+}
+
+std::string selected_port_name(const App& app) {
+    std::string name = get_text(app.window, IDC_PORT, kShortFieldMaxChars);
+    if (name.size() > kShortFieldMaxChars) name.resize(kShortFieldMaxChars);
+    return name;
+}
+
+void on_tab_changed(App& app, int tab_index) {
+    if (tab_index != Primary && tab_index != Secondary) return;
+    form_to_record(app.window, app.record);
+    app.record.active_bank = tab_index;
+    record_to_form(app.window, app.record);
+    update_enabling(app.window, app.record);
+}
+
+void on_command(App& app, int id) {
+    switch (id) {
+        case IDB_READ_VERSION:
+            start_device_query(app, ProtocolState::QueryVersion);
+            break;
+        case IDB_READ_CONFIG:
+            start_device_query(app, ProtocolState::QueryVersionForRead);
+            break;
+        case IDB_WRITE_CONFIG:
+            write_config(app);
+            break;
+        case IDB_SEND_1200:
+            send_tone(app, TestCommand::Tone1200);
+            break;
+        case IDB_SEND_2200:
+            send_tone(app, TestCommand::Tone2200);
+            break;
+        case IDB_SEND_BOTH:
+            send_tone(app, TestCommand::ToneBoth);
+            break;
+        case IDB_STOP_TEST:
+            send_tone(app, TestCommand::StopTest);
+            break;
+        case IDB_SAVE:
+            save_config(app);
+            break;
+        case IDB_LOAD:
+            load_config(app);
+            break;
+        case IDB_EDIT_TELEMETRY:
+            show_telemetry_dialog(app.window, app.record);
+            break;
+        case IDB_QUIT:
+            post_quit_request(app.window);
+            break;
+        case IDX_TIME_SLOT:
+        case IDX_SMART_BEACON:
+        case IDX_MIC_E:
+        case IDX_POWER_SWITCH:
+        case IDX_SEND_NMEA:
+            check_box_clicked(app.window, app.record, id);
+            break;
+        default:
+            break;  // the other check boxes only toggle themselves
+    }
+}
+
+void on_timer(App& app) {
+    if (step(app.protocol, app.port, app.record)) {
+        record_to_form(app.window, app.record);
+        update_enabling(app.window, app.record);
+    }
+    set_text(app.window, IDT_STATUS, app.protocol.status_line);
+}
+
+}  // namespace qv3

@@ -1,0 +1,58 @@
+// The main window's state and behaviour: start-up, ports, tabs, commands and the timer tick.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "device/device_protocol.h"
+#include "device/serial_port.h"
+#include "model/config_record.h"
+#include "ui/form_access.h"
+
+namespace qv3 {
+
+// Everything the main window keeps, created in this order: the record with
+// the protocol, then the port.
+struct App {
+    ConfigRecord record;
+    DeviceProtocol protocol;
+    SerialPort port;
+    WindowHandle window = 0;
+};
+
+// The front end starts this timer (id, period) and calls on_timer on each tick.
+constexpr int kTimerId = 1234;
+constexpr int kTimerPeriodMs = 100;
+
+// Texts of the tab control's tabs; the tab's position is the bank it shows.
+constexpr std::array<const char*, 2> kTabTexts{"Primary", "Secondary"};
+
+// enumerate_ports tries "COM1" to "COM<kPortsToTry>".
+constexpr int kPortsToTry = 20;
+constexpr const char* kNoPortsText = "No COM Ports Found";
+
+// Once the window and its controls exist (the front end inserts the tabs,
+// starts the timer, centres and shows the window and focuses Callsign):
+// lists the ports, fills and selects the three lists, shows the record and
+// applies the enabling.
+void initialise_main_window(App& app);
+
+// Fills the port box with the ports that answer a probe, or with
+// kNoPortsText when none does, and selects the first item. app.port is not used.
+void enumerate_ports(App& app);
+
+// The port box's current text, at most 99 characters.
+std::string selected_port_name(const App& app);
+
+// The tab control now shows tab_index (0 or 1; anything else is ignored): the
+// form goes into the bank shown until now and the new bank is shown.
+void on_tab_changed(App& app, int tab_index);
+
+// A click on the button or check box id; other ids do nothing.
+void on_command(App& app, int id);
+
+// One tick of the kTimerId timer: a step of the device exchange, and the
+// status field shows protocol.status_line.
+void on_timer(App& app);
+
+}  // namespace qv3

@@ -1,0 +1,77 @@
+// The main window's commands that talk to the tracker or to files.
+#include "ui/window_commands.h"
+
+#include "device/write_confirmations.h"
+#include "files/config_file.h"
+#include "model/image_encoder.h"
+#include "ui/form_binding.h"
+#include "ui/host_services.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr const char* kReadVersionFirstCaption = "Read Version First";
+constexpr const char* kReadVersionFirstMessage = "You must read the version before writing the config";
+
+void use_selected_port(App& app) { set_port_name(app.port, selected_port_name(app)); }
+
+WriteHost write_host_of(const App& app) {
+    const WindowHandle owner = app.window;
+    return WriteHost{
+        [owner](std::string_view caption, std::string_view text) { return ask_ok_cancel(owner, caption, text); },
+        [owner](std::string_view caption, std::string_view text) { show_notice(owner, caption, text); },
+    };
+}
+
+}  // namespace
+
+void start_device_query(App& app, ProtocolState follow_up) {
+    use_selected_port(app);
+    app.protocol.retry_count = 0;
+    start_version_query(app.protocol, app.port, follow_up);
+}
+
+void write_config(App& app) {
+    form_to_record(app.window, app.record);
+    if (app.record.device_model == kModelNone) {
+        show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
+    } else {
+        use_selected_port(app);
+        if (confirm_and_start_write(app.protocol, app.port, app.record, write_host_of(app))) {
+            record_to_form(app.window, app.record);
+        }
+    }
+    update_enabling(app.window, app.record);
+}
+
+void send_tone(App& app, TestCommand command) {
+    use_selected_port(app);
+    send_test_command(app.protocol, app.port, command);
+}
+
+void save_config(App& app) {
+    const std::optional<std::string> path = choose_save_file(app.window, kDefaultConfigFileName);
+    if (!path) return;
+    form_to_record(app.window, app.record);
+    // A buffer of its own: a write still going out keeps sending, and later
+    // verifying, the image it started with.
+    ImageBytes file_image{};
+    const SaveResult result = save_config_file(*path, app.record, file_image);
+    if (result.encoding == EncodeOutcome::TextTruncated) {
+        show_notice(app.window, kTextTruncatedCaption, kTextTruncatedMessage);
+    } else if (result.encoding == EncodeOutcome::DoesNotFit) {
+        show_notice(app.window, kDoesNotFitCaption, kDoesNotFitMessage);
+    }
+    app.protocol.status_line = result.status;
+}
+
+void load_config(App& app) {
+    const std::optional<std::string> path = choose_open_file(app.window);
+    if (!path) return;
+    app.protocol.status_line = load_config_file(*path, app.record, app.protocol.received_image);
+    record_to_form(app.window, app.record);
+    update_enabling(app.window, app.record);
+}
+
+}  // namespace qv3

@@ -1,0 +1,26 @@
+// The main window's device and file commands, called by on_command.
+#pragma once
+
+#include "device/device_protocol.h"
+#include "ui/main_window.h"
+
+namespace qv3 {
+
+// "Read Version" (QueryVersion) and "Read Config" (QueryVersionForRead) on the
+// selected port; the form is not copied first.
+void start_device_query(App& app, ProtocolState follow_up);
+
+// "Write Config": the form into the record, then, once a version has been
+// read, the questions and the start of the write on the selected port.
+void write_config(App& app);
+
+// A test tone command on the selected port.
+void send_tone(App& app, TestCommand command);
+
+// "Save": the form into the record and the record into the chosen file.
+void save_config(App& app);
+
+// "Load": the chosen file into the record, shown whatever the outcome.
+void load_config(App& app);
+
+}  // namespace qv3
