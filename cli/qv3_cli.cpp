@@ -21,6 +21,14 @@ constexpr std::string_view kProgramHelp =
     "  save SETTINGS -o FILE.qv3       save a settings text as a configuration file\n"
     "  diff A B                        compare two configurations (.qv3 or settings)\n"
     "\n"
+    "Verbs with a tracker on a serial port (--trace FILE logs every byte):\n"
+    "  version --port PORT             identify the tracker's model\n"
+    "  read --port PORT [-o FILE.qv3]  read its configuration\n"
+    "  write --port PORT SOURCE [--yes]\n"
+    "                                  write a configuration and verify it\n"
+    "  tone --port PORT 1200|2200|both|stop\n"
+    "                                  key the transmitter with a test tone\n"
+    "\n"
     "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
     "Run 'qv3 VERB --help' for a verb's options.\n";
 
@@ -31,7 +39,8 @@ struct Verb {
 
 constexpr Verb kVerbs[] = {
     {"decode", verb_decode}, {"encode", verb_encode}, {"show", verb_show},
-    {"save", verb_save},     {"diff", verb_diff},
+    {"save", verb_save},     {"diff", verb_diff},     {"version", verb_version},
+    {"read", verb_read},     {"write", verb_write},   {"tone", verb_tone},
 };
 
 }  // namespace

@@ -17,4 +17,10 @@ int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// The verbs that talk to a tracker through --port.
+int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 }  // namespace qv3

@@ -113,9 +113,9 @@ const std::vector<BankField>& bank_fields() {
 
 constexpr const char* kBankPrefixes[2] = {"primary.", "secondary."};
 
-std::string quote(std::string_view text) {
+std::string escape_text(std::string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    std::string out = "\"";
+    std::string out;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
@@ -134,9 +134,10 @@ std::string quote(std::string_view text) {
                 }
         }
     }
-    out.push_back('"');
     return out;
 }
+
+std::string quote(std::string_view text) { return "\"" + escape_text(text) + "\""; }
 
 std::string format_float(float value) {
     char buffer[64];

@@ -1,1 +1,226 @@
-// placeholder
+// The device exchange as a state machine: each step does one short, bounded piece of serial work.
+#include "device/device_protocol.h"
+
+#include <array>
+#include <string_view>
+
+#include "model/image_decoder.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr uint8_t kEsc = 0x1B;
+constexpr int kPieceSize = 32;
+constexpr int kBytePauseMs = 10;
+constexpr int kSlowModelWaitMs = 2000;  // before reading back from a 128-byte model
+constexpr int kStepsToCollect = 3;      // a reply is collected over three steps
+
+struct ModelEntry {
+    std::string_view version_text;
+    int model;
+};
+
+// Tested in this order; the reply must begin with the text.
+constexpr std::array<ModelEntry, 6> kModelTable{{
+    {"Pellantor KX", 3},
+    {"Quorvale3 v1.1", 1},
+    {"Quorvale3 v1.4", 4},
+    {"PL-RUX v1.2", 2},
+    {"PL-RUX v1.4", 5},
+    {"PL-Zenda v1.4", 6},
+}};
+
+void send(DeviceProtocol& protocol, SerialPort& port, std::initializer_list<uint8_t> bytes, int pause_ms) {
+    for (const uint8_t byte : bytes) {
+        if (protocol.trace) protocol.trace(TraceDirection::Sent, byte);
+        write(port, &byte, 1, pause_ms);
+    }
+}
+
+void send_bytes(DeviceProtocol& protocol, SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+    for (size_t i = 0; i < count; ++i) {
+        if (protocol.trace) protocol.trace(TraceDirection::Sent, bytes[i]);
+        write(port, &bytes[i], 1, pause_ms);
+    }
+}
+
+// Reads bytes until the line is quiet, a read fails, `room` is used up or the
+// drain has taken kDrainLimitMs. Each byte goes to `keep`.
+template <typename Keep>
+void drain(DeviceProtocol& protocol, SerialPort& port, size_t room, Keep keep) {
+    const int64_t started = line_clock_ms(port);
+    for (size_t taken = 0; taken < room; ++taken) {
+        const ReadResult result = read_byte(port);
+        if (result.kind != ReadResult::Byte) return;
+        if (protocol.trace) protocol.trace(TraceDirection::Received, result.byte);
+        keep(result.byte);
+        if (line_clock_ms(port) - started >= kDrainLimitMs) return;
+    }
+}
+
+void drain_version_reply(DeviceProtocol& protocol, SerialPort& port) {
+    const size_t room = kMaxVersionReplyBytes - std::min(kMaxVersionReplyBytes, protocol.version_reply.size());
+    drain(protocol, port, room, [&](uint8_t byte) { protocol.version_reply.push_back(static_cast<char>(byte)); });
+}
+
+// Bytes beyond the buffer are not stored; one more is counted so that the
+// length tells that too many came.
+void drain_image(DeviceProtocol& protocol, SerialPort& port) {
+    ReceivedImage& image = protocol.received_image;
+    const size_t room = static_cast<size_t>(kReceivedOverflowLength - std::min(image.length, kReceivedOverflowLength));
+    drain(protocol, port, room, [&](uint8_t byte) {
+        if (image.length < kImageBufferSize) image.bytes[static_cast<size_t>(image.length)] = byte;
+        ++image.length;
+    });
+}
+
+void send_read_command(DeviceProtocol& protocol, SerialPort& port) { send(protocol, port, {kEsc, 'U'}, kBytePauseMs); }
+
+bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    close(port);
+    const int model = model_for_version_reply(protocol.version_reply);
+    if (model == 0) {
+        const int32_t previous_tries = protocol.retry_count++;
+        if (previous_tries < 4) {
+            port.baud_rate = port.baud_rate == 4800 ? 9600 : 4800;
+            start_version_query(protocol, port, protocol.state);
+            return true;
+        }
+        protocol.status_line = "Quorvale3 not found : (" + protocol.version_reply + ")";
+        protocol.state = ProtocolState::Idle;
+        record.device_model = kModelNone;
+        return true;
+    }
+
+    record.device_model = model;
+    protocol.status_line = "Version Read : \"" + protocol.version_reply + "\"";
+    protocol.tick_count = 0;
+    switch (protocol.state) {
+        case ProtocolState::QueryVersionForRead:
+            protocol.state = ProtocolState::ReadingConfig;
+            protocol.received_image.length = 0;
+            protocol.status_line = "Reading Config";
+            open(port);
+            send_read_command(protocol, port);
+            break;
+        case ProtocolState::QueryVersionForWrite:
+            // An image laid out for another model would corrupt the tracker's
+            // configuration: send nothing, and let the next command encode anew.
+            if (model != protocol.encoded_for_model) {
+                protocol.status_line = "Write cancelled: device model changed";
+                protocol.state = ProtocolState::Idle;
+                break;
+            }
+            protocol.state = ProtocolState::WritingConfig;
+            protocol.status_line = "Writing Config : ";
+            open(port);
+            send(protocol, port, {kEsc, 'D', 0xAA, 0x55}, kBytePauseMs);
+            protocol.write_offset = 0;
+            break;
+        default:
+            protocol.state = ProtocolState::Idle;
+            break;
+    }
+    return true;
+}
+
+void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRecord& record) {
+    protocol.status_line += "*";
+    if (protocol.write_offset < kImageBufferSize) {
+        send_bytes(protocol, port, protocol.encoded_image.data() + protocol.write_offset, kPieceSize, kBytePauseMs);
+        protocol.write_offset += kPieceSize;
+        return;
+    }
+    if (record.device_model < 3) sleep_ms(port, kSlowModelWaitMs);
+    send_read_command(protocol, port);
+    protocol.received_image.length = 0;
+    protocol.status_line = "Verifying Config";
+    protocol.state = ProtocolState::VerifyingConfig;
+}
+
+void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    if (protocol.received_image.length == 0) {
+        protocol.status_line = "Config not read ";
+    } else if (protocol.state == ProtocolState::ReadingConfig) {
+        protocol.status_line = decode_status_text(decode_image(protocol.received_image, record));
+    } else {
+        verify_written_image(protocol, record);
+    }
+    protocol.state = ProtocolState::Idle;
+    close(port);
+}
+
+}  // namespace
+
+int model_for_version_reply(const std::string& reply) {
+    int model = 0;
+    for (const auto& entry : kModelTable) {
+        if (std::string_view(reply).substr(0, entry.version_text.size()) == entry.version_text) model = entry.model;
+    }
+    return model;
+}
+
+void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {
+    if (!open(port)) {
+        protocol.status_line = port.last_error;
+        return;
+    }
+    protocol.state = follow_up;
+    protocol.tick_count = 0;
+    protocol.version_reply.clear();
+    protocol.status_line = "Reading Version";
+    send(protocol, port, {kEsc, 'V'}, 0);
+}
+
+bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    ++protocol.tick_count;
+    switch (protocol.state) {
+        case ProtocolState::Idle:
+            return false;
+        case ProtocolState::QueryVersion:
+        case ProtocolState::QueryVersionForRead:
+        case ProtocolState::QueryVersionForWrite:
+            drain_version_reply(protocol, port);
+            if (protocol.tick_count < kStepsToCollect) return false;
+            return judge_version_reply(protocol, port, record);
+        case ProtocolState::WritingConfig:
+            write_next_piece(protocol, port, record);
+            return false;
+        case ProtocolState::ReadingConfig:
+        case ProtocolState::VerifyingConfig:
+            drain_image(protocol, port);
+            if (protocol.tick_count < kStepsToCollect) return false;
+            judge_image(protocol, port, record);
+            return true;
+    }
+    return false;
+}
+
+void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
+    const ReceivedImage& image = protocol.received_image;
+    if (image.length != image_size_for_model(record.device_model)) {
+        protocol.status_line = "Verify FAILED";
+        return;
+    }
+    for (int i = 0; i < image.length; ++i) {
+        if (image.bytes[static_cast<size_t>(i)] != protocol.encoded_image[static_cast<size_t>(i)]) {
+            protocol.status_line = "Verify Failed";
+            return;
+        }
+    }
+    decode_image(image, record);
+    protocol.status_line = "Config Written Successfully!";
+}
+
+void send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command) {
+    if (!open(port)) return;
+    const uint8_t last = command == TestCommand::Tone1200   ? '1'
+                         : command == TestCommand::Tone2200 ? '2'
+                         : command == TestCommand::ToneBoth ? '3'
+                                                            : kEsc;
+    send(protocol, port, {kEsc, kEsc, last}, kBytePauseMs);
+    close(port);
+}
+
+}  // namespace qv3

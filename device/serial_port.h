@@ -58,4 +58,8 @@ bool port_may_exist(std::string_view name);
 // Blocks the thread for ms milliseconds (the simulated backend advances its clock).
 void sleep_ms(SerialPort& port, int ms);
 
+// Milliseconds on a monotonic clock (the simulated backend's virtual clock), so
+// that callers can bound how long they keep reading from a talkative device.
+int64_t line_clock_ms(const SerialPort& port);
+
 }  // namespace qv3

@@ -1,1 +1,88 @@
-// placeholder
+// Questions before a write, in a fixed order; either bank can raise one, and each is asked once.
+#include "device/write_confirmations.h"
+
+#include <string>
+
+#include "model/image_decoder.h"
+#include "model/image_encoder.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr uint8_t kEmergencyMessage = 7;
+
+bool either_bank(const std::function<bool(int)>& condition) { return condition(0) || condition(1); }
+
+bool sends_emergency(const ConfigRecord& r) {
+    return either_bank([&](int b) { return r.mic_e_message[b] == kEmergencyMessage; });
+}
+
+bool has_long_path(const ConfigRecord& r) {
+    return either_bank([&](int b) {
+        for (const char* hops : {"-4", "-5", "-6", "-7"}) {
+            if (r.path[b].find(hops) != std::string::npos) return true;
+        }
+        return false;
+    });
+}
+
+bool beacons_fast(const ConfigRecord& r) {
+    return either_bank([&](int b) {
+        return r.smart_beacon_enable[b] != 0 ? r.fast_rate[b] < 90 : r.auto_tx_rate[b] < 120;
+    });
+}
+
+bool sends_definitions_fast(const ConfigRecord& r) {
+    return either_bank([&](int b) {
+        return r.send_telemetry[b] != 0 && r.telemetry_def_rate[b] > 0 && r.telemetry_def_rate[b] < 30;
+    });
+}
+
+}  // namespace
+
+std::vector<const char*> write_questions_for(const ConfigRecord& record) {
+    const struct {
+        bool (*applies)(const ConfigRecord&);
+        const char* question;
+    } questions[] = {
+        {sends_emergency, kEmergencyQuestion},
+        {has_long_path, kLongPathQuestion},
+        {beacons_fast, kFastRateQuestion},
+        {sends_definitions_fast, kFastTelemetryQuestion},
+    };
+    std::vector<const char*> asked;
+    for (const auto& q : questions) {
+        if (q.applies(record)) asked.push_back(q.question);
+    }
+    return asked;
+}
+
+bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record,
+                             const WriteHost& host) {
+    for (const char* question : write_questions_for(record)) {
+        if (!host.ask(kWriteQuestionCaption, question)) return false;
+    }
+
+    protocol.retry_count = 0;
+    const EncodeOutcome outcome = encode_image(record, protocol.encoded_image);
+    protocol.encoded_for_model = record.device_model;
+    switch (outcome) {
+        case EncodeOutcome::Complete:
+            start_version_query(protocol, port, ProtocolState::QueryVersionForWrite);
+            return false;
+        case EncodeOutcome::DoesNotFit:
+            host.notify(kDoesNotFitCaption, kDoesNotFitMessage);
+            return false;
+        case EncodeOutcome::TextTruncated:
+            break;
+    }
+    // Nothing is sent: the record shows the texts as they were cut, for review.
+    host.notify(kTextTruncatedCaption, kTextTruncatedMessage);
+    protocol.received_image.bytes = protocol.encoded_image;
+    protocol.received_image.length = image_size_for_model(record.device_model);
+    protocol.status_line = decode_status_text(decode_image(protocol.received_image, record));
+    return true;
+}
+
+}  // namespace qv3

@@ -90,10 +90,13 @@ bool has_telemetry(int device_model);
 constexpr int kImageBufferSize = 256;
 using ImageBytes = std::array<uint8_t, kImageBufferSize>;
 
-// Bytes last received from the device or read from a file, and how many there are.
+// Bytes last received from the device or read from a file, and how many there
+// are. A length of kImageBufferSize + 1 says that more bytes arrived than the
+// buffer holds; they were not stored, and no model's image has that size.
 struct ReceivedImage {
     ImageBytes bytes{};
     int length = 0;
 };
+constexpr int kReceivedOverflowLength = kImageBufferSize + 1;
 
 }  // namespace qv3

@@ -1,0 +1,255 @@
+// The qv3 verbs that talk to a tracker: version, read, write and tone.
+//
+// They drive the same DeviceProtocol as the window, calling step every 100 ms
+// and printing each new status line on stderr.
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "cli/command_line.h"
+#include "cli/qv3_cli.h"
+#include "cli/settings_text.h"
+#include "device/device_protocol.h"
+#include "device/serial_port.h"
+#include "device/write_confirmations.h"
+#include "files/config_file.h"
+#include "model/image_encoder.h"
+
+namespace qv3 {
+
+namespace {
+
+constexpr int kTickMs = 100;
+// Far more steps than the longest exchange takes (five version queries, eight
+// pieces and a read-back), so a fault can never keep qv3 running.
+constexpr int kMaxSteps = 600;
+
+constexpr std::string_view kVersionHelp =
+    "usage: qv3 version --port PORT [--trace FILE]\n"
+    "Asks the tracker for its version and prints its model code.\n";
+constexpr std::string_view kReadHelp =
+    "usage: qv3 read --port PORT [-o FILE.qv3] [--trace FILE]\n"
+    "Reads the tracker's configuration and prints the settings text, or saves\n"
+    "it as a configuration file with -o.\n";
+constexpr std::string_view kWriteHelp =
+    "usage: qv3 write --port PORT SOURCE [--yes] [--trace FILE]\n"
+    "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
+    "laid out for the model the tracker reports, and verifies it. Settings that\n"
+    "need confirming are asked on the terminal unless --yes is given.\n";
+constexpr std::string_view kToneHelp =
+    "usage: qv3 tone --port PORT 1200|2200|both|stop [--trace FILE]\n"
+    "Keys the tracker's transmitter with a test tone, or stops it.\n";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The port, protocol and trace file of one device verb.
+struct DeviceSession {
+    SerialPort port;
+    DeviceProtocol protocol;
+    std::unique_ptr<std::FILE, FileCloser> trace_file;
+};
+
+// Parses the common options; returns an exit code, or -1 to go on.
+int begin_session(const Arguments& parsed, size_t positional, std::string_view help, DeviceSession& session,
+                  std::ostream& out, std::ostream& err) {
+    if (parsed.help) {
+        out << help;
+        return kExitOk;
+    }
+    if (!parsed.error.empty()) {
+        err << "qv3: " << parsed.error << " (see --help)\n";
+        return kExitUsage;
+    }
+    const auto port = parsed.values.find("--port");
+    if (port == parsed.values.end() || port->second.empty()) {
+        err << "qv3: --port PORT is required (see --help)\n";
+        return kExitUsage;
+    }
+    if (parsed.positional.size() != positional) {
+        err << "qv3: expected " << positional << " argument" << (positional == 1 ? "" : "s") << " (see --help)\n";
+        return kExitUsage;
+    }
+    set_port_name(session.port, port->second);
+    if (const auto trace = parsed.values.find("--trace"); trace != parsed.values.end()) {
+        session.trace_file.reset(std::fopen(trace->second.c_str(), "w"));
+        if (!session.trace_file) {
+            err << "qv3: cannot create " << trace->second << "\n";
+            return kExitFailure;
+        }
+        std::FILE* file = session.trace_file.get();
+        const SerialPort* line = &session.port;
+        const int64_t start = line_clock_ms(session.port);
+        session.protocol.trace = [file, line, start](TraceDirection direction, uint8_t byte) {
+            std::fprintf(file, "%10lld %s %02X\n", static_cast<long long>(line_clock_ms(*line) - start),
+                         direction == TraceDirection::Sent ? "sent" : "recv", byte);
+        };
+    }
+    return -1;
+}
+
+// A status line may carry whatever the tracker sent; control and non-ASCII
+// bytes are shown as escapes so they cannot drive the terminal.
+std::string terminal_safe(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c <= 0x7E) {
+            out.push_back(ch);
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += "\\x";
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 0x0F]);
+        }
+    }
+    return out;
+}
+
+// Steps the protocol on a 100 ms beat until it is idle, printing each new status.
+void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& err) {
+    std::string shown;
+    auto show = [&] {
+        if (session.protocol.status_line == shown) return;
+        shown = session.protocol.status_line;
+        err << terminal_safe(shown) << "\n";
+    };
+    show();
+    for (int i = 0; i < kMaxSteps && session.protocol.state != ProtocolState::Idle; ++i) {
+        const int64_t started = line_clock_ms(session.port);
+        step(session.protocol, session.port, record);
+        show();
+        const int64_t spent = line_clock_ms(session.port) - started;
+        if (spent < kTickMs && session.protocol.state != ProtocolState::Idle) {
+            sleep_ms(session.port, static_cast<int>(kTickMs - spent));
+        }
+    }
+    if (session.protocol.state != ProtocolState::Idle) {
+        close(session.port);
+        err << "qv3: the tracker did not finish the exchange\n";
+    }
+}
+
+// Runs a version query; true when a known model answered.
+bool query_version(DeviceSession& session, ConfigRecord& record, ProtocolState follow_up, std::ostream& err) {
+    session.protocol.retry_count = 0;
+    start_version_query(session.protocol, session.port, follow_up);
+    if (session.protocol.state == ProtocolState::Idle) {
+        err << terminal_safe(session.protocol.status_line) << "\n";
+        return false;
+    }
+    run_until_idle(session, record, err);
+    return true;
+}
+
+bool status_is(const DeviceSession& session, std::string_view text) { return session.protocol.status_line == text; }
+
+// A terminal OK/Cancel question; anything but an explicit yes is Cancel.
+bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostream& err) {
+    err << caption << ": " << text << " [ok/Cancel] " << std::flush;
+    char answer[64] = {};
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return false;
+    const std::string_view reply(answer);
+    return reply.rfind("ok", 0) == 0 || reply.rfind("OK", 0) == 0 || reply.rfind("y", 0) == 0 ||
+           reply.rfind("Y", 0) == 0;
+}
+
+}  // namespace
+
+int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {});
+    if (const int code = begin_session(parsed, 0, kVersionHelp, session, out, err); code >= 0) return code;
+    ConfigRecord record;
+    if (!query_version(session, record, ProtocolState::QueryVersion, err)) return kExitFailure;
+    if (record.device_model == kModelNone) return kExitFailure;
+    out << "model = " << record.device_model << "\n";
+    return kExitOk;
+}
+
+int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "-o"}, {});
+    if (const int code = begin_session(parsed, 0, kReadHelp, session, out, err); code >= 0) return code;
+    ConfigRecord record;
+    if (!query_version(session, record, ProtocolState::QueryVersionForRead, err)) return kExitFailure;
+    if (!status_is(session, "Read Config Successful")) return kExitFailure;
+    const auto output = parsed.values.find("-o");
+    if (output == parsed.values.end()) {
+        out << settings_to_text(record);
+        return kExitOk;
+    }
+    const SaveResult saved = save_config_file(output->second, record, session.protocol.encoded_image);
+    err << saved.status << "\n";
+    return saved.status == "File Saved" ? kExitOk : kExitFailure;
+}
+
+int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {"--yes"});
+    if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
+    std::string error;
+    auto record = load_configuration_source(parsed.positional[0], error);
+    if (!record) {
+        err << "qv3: " << error << "\n";
+        return kExitFailure;
+    }
+    // Everything is confirmed before the first byte goes out.
+    if (!parsed.switches.count("--yes")) {
+        for (const char* question : write_questions_for(*record)) {
+            if (!ask_on_terminal(kWriteQuestionCaption, question, err)) {
+                err << "qv3: write cancelled; nothing was sent\n";
+                return kExitFailure;
+            }
+        }
+    }
+    // The image is laid out for the model the tracker reports now.
+    if (!query_version(session, *record, ProtocolState::QueryVersion, err)) return kExitFailure;
+    if (record->device_model == kModelNone) return kExitFailure;
+
+    const WriteHost host{
+        [](std::string_view, std::string_view) { return true; },
+        [&err](std::string_view caption, std::string_view text) { err << caption << ": " << text << "\n"; },
+    };
+    if (confirm_and_start_write(session.protocol, session.port, *record, host)) {
+        err << "qv3: nothing was sent\n";
+        return kExitFailure;
+    }
+    if (session.protocol.state == ProtocolState::Idle) {
+        if (!session.protocol.status_line.empty()) err << terminal_safe(session.protocol.status_line) << "\n";
+        return kExitFailure;
+    }
+    run_until_idle(session, *record, err);
+    return status_is(session, "Config Written Successfully!") ? kExitOk : kExitFailure;
+}
+
+int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {});
+    if (const int code = begin_session(parsed, 1, kToneHelp, session, out, err); code >= 0) return code;
+    const std::string& which = parsed.positional[0];
+    TestCommand command = TestCommand::StopTest;
+    if (which == "1200") {
+        command = TestCommand::Tone1200;
+    } else if (which == "2200") {
+        command = TestCommand::Tone2200;
+    } else if (which == "both") {
+        command = TestCommand::ToneBoth;
+    } else if (which != "stop") {
+        err << "qv3: tone takes 1200, 2200, both or stop (see --help)\n";
+        return kExitUsage;
+    }
+    send_test_command(session.protocol, session.port, command);
+    if (!session.port.last_error.empty()) {
+        err << session.port.last_error << "\n";
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+}  // namespace qv3

@@ -1,0 +1,65 @@
+// The exchanges with the tracker, driven one short step at a time by a 100 ms timer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "device/serial_port.h"
+#include "model/config_record.h"
+
+namespace qv3 {
+
+enum class ProtocolState {
+    Idle,
+    QueryVersion,          // "Read Version"
+    QueryVersionForRead,   // "Read Config", before the image is read
+    QueryVersionForWrite,  // a write, before the image is sent
+    ReadingConfig,
+    WritingConfig,
+    VerifyingConfig,
+};
+
+enum class TestCommand { Tone1200, Tone2200, ToneBoth, StopTest };
+
+// Direction of a traced byte.
+enum class TraceDirection { Sent, Received };
+
+struct DeviceProtocol {
+    ProtocolState state = ProtocolState::Idle;
+    int32_t retry_count = 0;   // version replies judged unknown since the command began
+    int32_t tick_count = 0;    // steps since the current phase began
+    std::string version_reply;
+    int32_t write_offset = 0;  // image offset of the next 32-byte piece to send
+    std::string status_line;
+    ReceivedImage received_image;
+    ImageBytes encoded_image{};
+    int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
+    // Called for every byte sent and received, when set (qv3 --trace).
+    std::function<void(TraceDirection, uint8_t)> trace;
+};
+
+// Model code of a version reply (0 when none matches), and the texts matched.
+int model_for_version_reply(const std::string& reply);
+
+// Opens the port and sends the version query; follow_up is one of the three
+// query states. On an open failure only status_line changes (the port's text).
+void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up);
+
+// One timer tick. True when the record may have changed and the window should
+// show it again: after a version reply was judged, and when a read or a
+// verification has finished.
+bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record);
+
+// Compares the read-back with encoded_image and, when equal, decodes it.
+void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record);
+
+// Opens the port, sends the command's three bytes and closes it. No answer is read.
+void send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command);
+
+// Bounds of one drain of the line, so a device that keeps talking cannot hold
+// the window: a drain stops at these counts or after kDrainLimitMs.
+constexpr size_t kMaxVersionReplyBytes = 256;
+constexpr int64_t kDrainLimitMs = 1500;
+
+}  // namespace qv3

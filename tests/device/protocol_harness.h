@@ -1,0 +1,87 @@
+// Drives the device protocol against the simulated line, one 100 ms tick at a time.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/device_protocol.h"
+#include "device/serial_port.h"
+#include "model/image_encoder.h"
+#include "sim/simulated_line.h"
+
+namespace qv3::test {
+
+struct ProtocolHarness {
+    SerialPort port;
+    DeviceProtocol protocol;
+    ConfigRecord record;
+    std::vector<std::string> statuses;  // each new status line, in order
+    std::vector<bool> refreshes;        // what each step returned
+
+    explicit ProtocolHarness(const sim::TrackerOptions& options = {}) {
+        sim::reset_simulated_line(options);
+        set_port_name(port, "COM1");
+    }
+
+    sim::SimulatedLine& line() { return sim::simulated_line(); }
+
+    void note_status() {
+        if (statuses.empty() || statuses.back() != protocol.status_line) statuses.push_back(protocol.status_line);
+    }
+
+    void start(ProtocolState follow_up) {
+        protocol.retry_count = 0;
+        start_version_query(protocol, port, follow_up);
+        note_status();
+    }
+
+    // One timer tick: 100 ms pass, then a step.
+    bool tick() {
+        line().now_us += 100'000;
+        const bool refresh = step(protocol, port, record);
+        refreshes.push_back(refresh);
+        note_status();
+        return refresh;
+    }
+
+    // Ticks until the protocol is idle; fails the test past max_ticks.
+    int run(int max_ticks = 200) {
+        int ticks = 0;
+        while (protocol.state != ProtocolState::Idle) {
+            tick();
+            if (++ticks > max_ticks) {
+                ADD_FAILURE() << "protocol still busy after " << max_ticks << " ticks: " << protocol.status_line;
+                break;
+            }
+        }
+        return ticks;
+    }
+
+    // Encodes the record for its model and starts a write, as the command does.
+    void start_write() {
+        protocol.retry_count = 0;
+        ASSERT_EQ(encode_image(record, protocol.encoded_image), EncodeOutcome::Complete);
+        protocol.encoded_for_model = record.device_model;
+        start(ProtocolState::QueryVersionForWrite);
+    }
+
+    std::vector<uint8_t> sent() { return sim::line_bytes(line(), sim::LineEvent::HostToTracker); }
+
+    std::vector<uint32_t> open_speeds() {
+        std::vector<uint32_t> speeds;
+        for (const auto& e : line().events) {
+            if (e.kind == sim::LineEvent::Open) speeds.push_back(e.baud);
+        }
+        return speeds;
+    }
+};
+
+inline sim::TrackerOptions tracker(int model) {
+    sim::TrackerOptions options;
+    options.model = model;
+    return options;
+}
+
+}  // namespace qv3::test
