@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# End to end: qv3 (native, or the Windows build under Wine) against qv3sim on a pseudo-terminal.
+#
+#   qv3_against_qv3sim.sh --qv3 PATH --qv3sim PATH|auto --work DIR [--wine]
+#                         [--serial-test PATH] [--models "1 2 3 4 5 6"]
+#
+# For every model: 'qv3 read' prints exactly what 'qv3 decode' prints for the
+# simulator's image, and 'qv3 write' of a changed configuration leaves the
+# simulator holding exactly 'qv3 encode's bytes. Then the fault cases: a
+# refused question sends nothing, --silent, --only-baud 9600 and --stream.
+# With --wine, COM1 of a Wine prefix of its own is mapped to the simulator's
+# link, and --serial-test names the Windows serial port test to run against it.
+# "--qv3sim auto" takes the native build's qv3sim.
+set -uo pipefail
+
+qv3="" qv3sim="" work="" wine=0 models="1 2 3 4 5 6" serial_test=""
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --qv3) qv3=$2; shift 2 ;;
+    --qv3sim) qv3sim=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --wine) wine=1; shift ;;
+    --models) models=$2; shift 2 ;;
+    --serial-test) serial_test=$2; shift 2 ;;
+    *) echo "usage: $0 --qv3 PATH --qv3sim PATH --work DIR [--wine] [--models LIST]" >&2; exit 2 ;;
+  esac
+done
+[[ -n "$qv3" && -n "$qv3sim" && -n "$work" ]] || { echo "$0: --qv3, --qv3sim and --work are required" >&2; exit 2; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+if [[ "$qv3sim" == auto ]]; then
+  for tree in native sanitize dev; do
+    [[ -x "$root/build/$tree/bin/qv3sim" ]] && { qv3sim="$root/build/$tree/bin/qv3sim"; break; }
+  done
+fi
+if [[ ! -x "$qv3sim" ]]; then
+  echo "$0: no qv3sim at $qv3sim (build the native tree first)" >&2
+  exit 1
+fi
+
+rm -rf "$work" && mkdir -p "$work"
+link="$work/tracker"
+passed=0 failed=0
+sim_pid=""
+
+stop_sim() {
+  if [[ -n "$sim_pid" ]]; then
+    kill -TERM "$sim_pid" 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+    sim_pid=""
+  fi
+}
+trap stop_sim EXIT
+
+# start_sim ARGS...: starts qv3sim on the link and waits for its ready line.
+start_sim() {
+  stop_sim
+  "$qv3sim" --link "$link" --image-out "$work/held.img" --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    grep -q . "$work/sim.out" 2>/dev/null && [[ -e "$link" ]] && return 0
+    sleep 0.05
+  done
+  echo "qv3sim did not start: $(cat "$work/sim.out")" >&2
+  return 1
+}
+
+port="$link"
+run_qv3() {
+  if [[ $wine -eq 1 ]]; then
+    timeout 60 "$root/scripts/wine-run" "$qv3" "$@"
+  else
+    timeout 60 "$qv3" "$@"
+  fi
+}
+
+if [[ $wine -eq 1 ]]; then
+  # The prefix's COM1 leads to the link; wineserver reads the mapping at start.
+  export WINEPREFIX="$work/wine-prefix"
+  timeout 120 "$root/scripts/wine-run" --init >/dev/null 2>&1
+  WINEDEBUG=-all timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$link" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null
+  port=COM1
+  trap 'stop_sim; wineserver -k 2>/dev/null' EXIT
+fi
+
+check() {  # check NAME CONDITION-EXIT-CODE [DETAIL]
+  if [[ $2 -eq 0 ]]; then
+    echo "ok     $1"
+    passed=$((passed + 1))
+  else
+    echo "FAILED $1 ${3:-}"
+    failed=$((failed + 1))
+  fi
+}
+
+for model in $models; do
+  start_sim --model "$model" || { check "model $model: simulator" 1; continue; }
+  cp "$work/held.img" "$work/initial.img"
+  run_qv3 decode --model "$model" "$work/initial.img" >"$work/expected.txt" 2>/dev/null
+  run_qv3 read --port "$port" >"$work/read.txt" 2>"$work/read.err"
+  rc=$?
+  cmp -s <(tr -d '\r' <"$work/read.txt") <(tr -d '\r' <"$work/expected.txt")
+  check "model $model: read prints what decode prints" $((rc | $?)) "$(tail -n 1 "$work/read.err")"
+
+  cat >"$work/changed.txt" <<SETTINGS
+primary.callsign = "K1ABC-7"
+primary.path = "WIDE2-2"
+secondary.status_text = "Out hiking"
+primary.frequency_mhz = 146.52
+primary.time_slot_enable = 1
+SETTINGS
+  run_qv3 write --port "$port" "$work/changed.txt" --yes >/dev/null 2>"$work/write.err"
+  rc=$?
+  run_qv3 encode --model "$model" "$work/changed.txt" -o "$work/expected.img" 2>/dev/null
+  tr -d '\r' <"$work/write.err" | tail -n 1 | grep -qx "Config Written Successfully!"
+  ok=$?
+  cmp -s "$work/held.img" "$work/expected.img"
+  check "model $model: write leaves the simulator holding encode's bytes" $((rc | ok | $?)) \
+    "$(tail -n 1 "$work/write.err")"
+done
+
+if [[ -n "$serial_test" ]]; then
+  start_sim --model 4
+  QV3_TEST_COM_PORT=COM1 timeout 120 "$root/scripts/wine-run" "$serial_test" >"$work/serial.out" 2>&1
+  rc=$?
+  ! grep -q "SKIPPED" "$work/serial.out"
+  check "the Windows serial port talks to the simulator through COM1" $((rc | $?)) "$(tail -n 3 "$work/serial.out")"
+fi
+
+# A refused question sends nothing: not even the version query.
+start_sim --model 4
+printf 'primary.mic_e_message = 7\n' >"$work/emergency.txt"
+echo cancel | run_qv3 write --port "$port" "$work/emergency.txt" >/dev/null 2>"$work/refused.err"
+rc=$?
+! grep -q " rx " "$work/sim.log"
+check "a refused question exits 1 and sends nothing" $(( (rc == 1 ? 0 : 1) | $? ))
+echo ok | run_qv3 write --port "$port" "$work/emergency.txt" >/dev/null 2>"$work/accepted.err"
+check "an accepted question writes" $?
+
+start_sim --model 4 --silent
+run_qv3 read --port "$port" >/dev/null 2>"$work/silent.err"
+rc=$?
+tr -d '\r' <"$work/silent.err" | tail -n 1 | grep -qxF "Quorvale3 not found : ()"
+check "--silent ends with 'Quorvale3 not found : ()'" $(( (rc == 1 ? 0 : 1) | $? ))
+
+start_sim --model 6 --only-baud 9600
+run_qv3 read --port "$port" >/dev/null 2>"$work/baud.err"
+check "--only-baud 9600 is read on the second query" $?
+
+start_sim --model 4 --stream
+for verb in version read write; do
+  args=(--port "$port")
+  [[ $verb == write ]] && args+=("$work/changed.txt" --yes)
+  start=$SECONDS
+  run_qv3 "$verb" "${args[@]}" >/dev/null 2>"$work/stream.err"
+  rc=$?
+  check "--stream: $verb fails within a few seconds ($((SECONDS - start)) s)" \
+    $(( (rc == 1 ? 0 : 1) | (SECONDS - start > 20 ? 1 : 0) ))
+done
+stop_sim
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
