@@ -25,19 +25,21 @@ constexpr int kTickMs = 100;
 constexpr int kMaxSteps = 600;
 
 constexpr std::string_view kVersionHelp =
-    "usage: qv3 version --port PORT [--trace FILE]\n"
-    "Asks the tracker for its version and prints its model code.\n";
+    "usage: qv3 version --port PORT [--baud 4800|9600] [--trace FILE]\n"
+    "Asks the tracker for its version and prints its model code.\n"
+    "--baud: the speed to ask at first (default 4800); the query switches\n"
+    "between 4800 and 9600 until the tracker answers.\n";
 constexpr std::string_view kReadHelp =
-    "usage: qv3 read --port PORT [-o FILE.qv3] [--trace FILE]\n"
+    "usage: qv3 read --port PORT [-o FILE.qv3] [--baud 4800|9600] [--trace FILE]\n"
     "Reads the tracker's configuration and prints the settings text, or saves\n"
     "it as a configuration file with -o.\n";
 constexpr std::string_view kWriteHelp =
-    "usage: qv3 write --port PORT SOURCE [--yes] [--trace FILE]\n"
+    "usage: qv3 write --port PORT SOURCE [--yes] [--baud 4800|9600] [--trace FILE]\n"
     "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
     "laid out for the model the tracker reports, and verifies it. Settings that\n"
     "need confirming are asked on the terminal unless --yes is given.\n";
 constexpr std::string_view kToneHelp =
-    "usage: qv3 tone --port PORT 1200|2200|both|stop [--trace FILE]\n"
+    "usage: qv3 tone --port PORT 1200|2200|both|stop [--baud 4800|9600] [--trace FILE]\n"
     "Keys the tracker's transmitter with a test tone, or stops it.\n";
 
 struct FileCloser {
@@ -72,6 +74,13 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
         return kExitUsage;
     }
     set_port_name(session.port, port->second);
+    if (const auto baud = parsed.values.find("--baud"); baud != parsed.values.end()) {
+        if (baud->second != "4800" && baud->second != "9600") {
+            err << "qv3: --baud takes 4800 or 9600\n";
+            return kExitUsage;
+        }
+        session.port.baud_rate = baud->second == "4800" ? 4800 : 9600;
+    }
     if (const auto trace = parsed.values.find("--trace"); trace != parsed.values.end()) {
         session.trace_file.reset(std::fopen(trace->second.c_str(), "w"));
         if (!session.trace_file) {
@@ -111,7 +120,8 @@ std::string terminal_safe(std::string_view text) {
     return out;
 }
 
-// Steps the protocol on a 100 ms beat until it is idle, printing each new status.
+// Steps the protocol on the window's beat until it is idle: a step 100 ms
+// after the previous one began, or at once when that one took longer.
 void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& err) {
     std::string shown;
     auto show = [&] {
@@ -120,14 +130,13 @@ void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& 
         err << terminal_safe(shown) << "\n";
     };
     show();
+    int64_t last_step = line_clock_ms(session.port);
     for (int i = 0; i < kMaxSteps && session.protocol.state != ProtocolState::Idle; ++i) {
-        const int64_t started = line_clock_ms(session.port);
+        const int64_t wait = last_step + kTickMs - line_clock_ms(session.port);
+        if (wait > 0) sleep_ms(session.port, static_cast<int>(wait));
+        last_step = line_clock_ms(session.port);
         step(session.protocol, session.port, record);
         show();
-        const int64_t spent = line_clock_ms(session.port) - started;
-        if (spent < kTickMs && session.protocol.state != ProtocolState::Idle) {
-            sleep_ms(session.port, static_cast<int>(kTickMs - spent));
-        }
     }
     if (session.protocol.state != ProtocolState::Idle) {
         close(session.port);
@@ -163,7 +172,7 @@ bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostre
 
 int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DeviceSession session;
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {});
     if (const int code = begin_session(parsed, 0, kVersionHelp, session, out, err); code >= 0) return code;
     ConfigRecord record;
     if (!query_version(session, record, ProtocolState::QueryVersion, err)) return kExitFailure;
@@ -174,7 +183,7 @@ int verb_version(const std::vector<std::string>& args, std::ostream& out, std::o
 
 int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DeviceSession session;
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "-o"}, {});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud", "-o"}, {});
     if (const int code = begin_session(parsed, 0, kReadHelp, session, out, err); code >= 0) return code;
     ConfigRecord record;
     if (!query_version(session, record, ProtocolState::QueryVersionForRead, err)) return kExitFailure;
@@ -191,7 +200,7 @@ int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DeviceSession session;
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {"--yes"});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes"});
     if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
     std::string error;
     auto record = load_configuration_source(parsed.positional[0], error);
@@ -230,7 +239,7 @@ int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ost
 
 int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     DeviceSession session;
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace"}, {});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {});
     if (const int code = begin_session(parsed, 1, kToneHelp, session, out, err); code >= 0) return code;
     const std::string& which = parsed.positional[0];
     TestCommand command = TestCommand::StopTest;

@@ -130,6 +130,31 @@ TEST_F(Qv3Device, ToneAndTrace) {
     EXPECT_NE(trace.find("recv 0A"), std::string::npos);
 }
 
+TEST_F(Qv3Device, BaudChoosesTheFirstQuerysSpeed) {
+    sim::TrackerOptions options = tracker(6);
+    options.only_baud = 9600;
+    sim::reset_simulated_line(options);
+    ASSERT_EQ(run({"read", "--port", "COM1", "--baud", "9600"}), 0) << err;
+    std::vector<uint32_t> speeds;
+    for (const auto& e : line().events) {
+        if (e.kind == sim::LineEvent::Open) speeds.push_back(e.baud);
+    }
+    EXPECT_EQ(speeds, (std::vector<uint32_t>{9600, 9600}));
+    EXPECT_EQ(run({"read", "--port", "COM1", "--baud", "1200"}), 2);
+}
+
+TEST_F(Qv3Device, StepsComeOnAHundredMillisecondBeat) {
+    sim::reset_simulated_line(tracker(4));
+    ASSERT_EQ(run({"version", "--port", "COM1"}), 0) << err;
+    // The first step comes one beat after the query, as the window's first timer tick.
+    int first_sleep = -1;
+    for (const auto& e : line().events) {
+        if (e.kind == sim::LineEvent::Sleep && first_sleep < 0) first_sleep = e.sleep_ms;
+    }
+    EXPECT_GE(first_sleep, 95);
+    EXPECT_LE(first_sleep, 100);
+}
+
 TEST_F(Qv3Device, UsageErrors) {
     EXPECT_EQ(run({"read"}), 2);
     EXPECT_EQ(run({"tone", "--port", "COM1", "3000"}), 2);
