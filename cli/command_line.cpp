@@ -63,6 +63,24 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
     return parsed;
 }
 
+int usage_outcome(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
+                  std::ostream& err) {
+    if (parsed.help) {
+        out << help;
+        return kExitOk;
+    }
+    if (!parsed.error.empty()) {
+        err << "qv3: " << parsed.error << " (see --help)\n";
+        return kExitUsage;
+    }
+    if (parsed.positional.size() != positional) {
+        err << "qv3: expected " << positional << " argument" << (positional == 1 ? "" : "s")
+            << " (see --help)\n";
+        return kExitUsage;
+    }
+    return -1;
+}
+
 std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error) {
     std::unique_ptr<std::FILE, FileCloser> owned;
     std::FILE* file = stdin;

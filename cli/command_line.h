@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -30,6 +31,11 @@ struct Arguments {
 // option are usage errors.
 Arguments parse_arguments(const std::vector<std::string>& args, const std::vector<std::string_view>& value_options,
                           const std::vector<std::string_view>& switch_options);
+
+// Answers --help and usage errors common to every verb: the exit code, or -1
+// when the verb should go on. positional is the number of file arguments.
+int usage_outcome(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
+                  std::ostream& err);
 
 // Reads at most max_bytes + 1 bytes, so callers can tell an oversized file.
 // "-" reads standard input. Returns std::nullopt (and error) when unreadable.

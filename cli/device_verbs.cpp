@@ -56,21 +56,10 @@ struct DeviceSession {
 // Parses the common options; returns an exit code, or -1 to go on.
 int begin_session(const Arguments& parsed, size_t positional, std::string_view help, DeviceSession& session,
                   std::ostream& out, std::ostream& err) {
-    if (parsed.help) {
-        out << help;
-        return kExitOk;
-    }
-    if (!parsed.error.empty()) {
-        err << "qv3: " << parsed.error << " (see --help)\n";
-        return kExitUsage;
-    }
+    if (const int code = usage_outcome(parsed, positional, help, out, err); code >= 0) return code;
     const auto port = parsed.values.find("--port");
     if (port == parsed.values.end() || port->second.empty()) {
         err << "qv3: --port PORT is required (see --help)\n";
-        return kExitUsage;
-    }
-    if (parsed.positional.size() != positional) {
-        err << "qv3: expected " << positional << " argument" << (positional == 1 ? "" : "s") << " (see --help)\n";
         return kExitUsage;
     }
     set_port_name(session.port, port->second);

@@ -35,25 +35,6 @@ constexpr std::string_view kDiffHelp =
     "A and B are each a .qv3 file or a settings text. Prints one line per\n"
     "differing key. Exit 0 when equal, 1 when they differ, 2 on trouble.\n";
 
-// Handles --help and usage errors common to every verb; -1 means go on.
-int check_usage(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
-                std::ostream& err) {
-    if (parsed.help) {
-        out << help;
-        return kExitOk;
-    }
-    if (!parsed.error.empty()) {
-        err << "qv3: " << parsed.error << " (see --help)\n";
-        return kExitUsage;
-    }
-    if (parsed.positional.size() != positional) {
-        err << "qv3: expected " << positional << " file argument" << (positional == 1 ? "" : "s")
-            << " (see --help)\n";
-        return kExitUsage;
-    }
-    return -1;
-}
-
 void report_encoding(EncodeOutcome outcome, std::ostream& err) {
     if (outcome == EncodeOutcome::TextTruncated) err << kTextTruncatedCaption << ": " << kTextTruncatedMessage << "\n";
     if (outcome == EncodeOutcome::DoesNotFit) err << kDoesNotFitMessage << "\n";
@@ -78,7 +59,7 @@ std::optional<ConfigRecord> read_settings(const std::string& path, std::ostream&
 
 int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--model"}, {});
-    if (const int code = check_usage(parsed, 1, kDecodeHelp, out, err); code >= 0) return code;
+    if (const int code = usage_outcome(parsed, 1, kDecodeHelp, out, err); code >= 0) return code;
     const auto model_text = parsed.values.find("--model");
     if (model_text == parsed.values.end()) {
         err << "qv3: decode needs --model N (see --help)\n";
@@ -114,7 +95,7 @@ int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--model", "-o"}, {});
-    if (const int code = check_usage(parsed, 1, kEncodeHelp, out, err); code >= 0) return code;
+    if (const int code = usage_outcome(parsed, 1, kEncodeHelp, out, err); code >= 0) return code;
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
         err << "qv3: encode needs -o IMAGE (see --help)\n";
@@ -148,7 +129,7 @@ int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::os
 
 int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {}, {});
-    if (const int code = check_usage(parsed, 1, kShowHelp, out, err); code >= 0) return code;
+    if (const int code = usage_outcome(parsed, 1, kShowHelp, out, err); code >= 0) return code;
     ConfigRecord record;
     ReceivedImage image;
     const std::string status = load_config_file(parsed.positional[0], record, image);
@@ -162,7 +143,7 @@ int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"-o"}, {});
-    if (const int code = check_usage(parsed, 1, kSaveHelp, out, err); code >= 0) return code;
+    if (const int code = usage_outcome(parsed, 1, kSaveHelp, out, err); code >= 0) return code;
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
         err << "qv3: save needs -o FILE.qv3 (see --help)\n";
@@ -180,7 +161,7 @@ int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {}, {});
-    if (const int code = check_usage(parsed, 2, kDiffHelp, out, err); code >= 0) return code;
+    if (const int code = usage_outcome(parsed, 2, kDiffHelp, out, err); code >= 0) return code;
     std::optional<ConfigRecord> sides[2];
     for (int i = 0; i < 2; ++i) {
         std::string error;

@@ -136,8 +136,6 @@ ssize_t write_one(int fd, uint8_t byte) {
 
 }  // namespace
 
-void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
-
 bool open(SerialPort& port) {
     if (port.handle != kNoHandle) {
         if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
@@ -234,13 +232,6 @@ void close(SerialPort& port) {
     // keeping its number could later close a descriptor opened since.
     if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
     port.handle = kNoHandle;
-}
-
-bool probe(SerialPort& port, std::string_view name) {
-    set_port_name(port, name);
-    if (!open(port)) return false;
-    close(port);
-    return true;
 }
 
 bool port_may_exist(std::string_view name) {

@@ -44,8 +44,6 @@ bool set_timeouts(HANDLE h) {
 
 }  // namespace
 
-void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
-
 bool open(SerialPort& port) {
     if (port.handle != kNoHandle) {
         if (CloseHandle(as_handle(port.handle)) == 0) port.last_error = "Close: Failed";
@@ -136,13 +134,6 @@ void close(SerialPort& port) {
         return;
     }
     port.handle = kNoHandle;
-}
-
-bool probe(SerialPort& port, std::string_view name) {
-    set_port_name(port, name);
-    if (!open(port)) return false;
-    close(port);
-    return true;
 }
 
 bool port_may_exist(std::string_view name) {

@@ -1,42 +1,15 @@
 // qv3's offline verbs end to end, in-process: exit codes, outputs and files.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
-#include "cli/qv3_cli.h"
 #include "model/image_encoder.h"
 #include "test_support.h"
 
 namespace qv3 {
 namespace {
 
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class Qv3Offline : public ::testing::Test {
-protected:
-    test::ScratchFolder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    std::string out;
-    std::string err;
-
-    int run(std::vector<std::string> args) {
-        std::ostringstream o;
-        std::ostringstream e;
-        const int code = run_qv3(args, o, e);
-        out = o.str();
-        err = e.str();
-        return code;
-    }
-    std::string f(const std::string& name) const { return folder.file(name); }
-};
+using Qv3Offline = test::Qv3Run;
+using test::read_bytes;
+using test::write_bytes;
 
 TEST_F(Qv3Offline, EncodeGivesTheModelsImageAndDecodePrintsItBack) {
     write_bytes(f("s.txt"), "model = 1\n");

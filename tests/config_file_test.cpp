@@ -1,9 +1,6 @@
 // .qv3 files: layout, every load outcome, the model trailer and safe replacement.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "files/config_file.h"
 #include "model/image_decoder.h"
 #include "test_support.h"
@@ -13,14 +10,8 @@ namespace {
 
 using test::defaults_for;
 
-std::string read_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::read_bytes;
+using test::write_bytes;
 
 std::string le32(uint32_t v) {
     return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
@@ -28,7 +19,7 @@ std::string le32(uint32_t v) {
 
 class ConfigFile : public ::testing::Test {
 protected:
-    test::ScratchFolder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    test::ScratchFolder folder;
     ImageBytes encoded{};
     ReceivedImage received;
 };

@@ -2,10 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
-#include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
 #include "model/image_decoder.h"
 #include "model/image_encoder.h"
@@ -15,21 +12,8 @@
 namespace qv3 {
 namespace {
 
-class Qv3Device : public ::testing::Test {
+class Qv3Device : public test::Qv3Run {
 protected:
-    test::ScratchFolder folder{::testing::UnitTest::GetInstance()->current_test_info()->name()};
-    std::string out;
-    std::string err;
-
-    int run(std::vector<std::string> args) {
-        std::ostringstream o;
-        std::ostringstream e;
-        const int code = run_qv3(args, o, e);
-        out = o.str();
-        err = e.str();
-        return code;
-    }
-    std::string f(const std::string& name) const { return folder.file(name); }
     sim::SimulatedLine& line() { return sim::simulated_line(); }
 
     static sim::TrackerOptions tracker(int model) {
@@ -79,8 +63,7 @@ TEST_F(Qv3Device, WriteLeavesTheTrackerHoldingTheEncodedImage) {
         EXPECT_EQ(last_line(err), "Config Written Successfully!");
         // The image is laid out for the model the tracker reports, not the text's.
         ASSERT_EQ(run({"encode", "--model", std::to_string(model), f("s.txt"), "-o", f("img")}), 0);
-        std::ifstream in(f("img"), std::ios::binary);
-        const std::string expected{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string expected = test::read_bytes(f("img"));
         const auto& held = line().tracker.image;
         EXPECT_EQ(std::string(held.begin(), held.begin() + image_size_for_model(model)), expected) << model;
     }
@@ -124,8 +107,7 @@ TEST_F(Qv3Device, ToneAndTrace) {
     EXPECT_EQ(lines[2].substr(lines[2].find(' ')), " sent 32");
 
     ASSERT_EQ(run({"version", "--port", "COM1", "--trace", f("v.txt")}), 0);
-    std::ifstream version(f("v.txt"));
-    const std::string trace{std::istreambuf_iterator<char>(version), std::istreambuf_iterator<char>()};
+    const std::string trace = test::read_bytes(f("v.txt"));
     EXPECT_NE(trace.find("recv 0D"), std::string::npos);
     EXPECT_NE(trace.find("recv 0A"), std::string::npos);
 }

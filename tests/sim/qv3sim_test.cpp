@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "../test_support.h"
 #include "model/image_encoder.h"
 
 extern char** environ;
@@ -47,28 +48,9 @@ bool eventually(const std::function<bool()>& condition) {
     return condition();
 }
 
-ConfigRecord defaults_for(int model) {
-    ConfigRecord record;
-    record.device_model = model;
-    return record;
-}
+using test::defaults_for;
 
-// A fresh folder for one test inside the test's working folder (which the
-// build gives each test program), named with the process id so that no other
-// run, in this build tree or another, shares it.
-struct ScratchFolder {
-    std::filesystem::path path;
-    explicit ScratchFolder(const std::string& name) {
-        path = std::filesystem::current_path() / (name + "-" + std::to_string(getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
+using test::ScratchFolder;
 
 std::string image_text(ConfigRecord record) {
     ImageBytes image{};

@@ -8,6 +8,7 @@
 #include "model/image_encoder.h"
 #include "ui/control_ids.h"
 #include "ui/form_binding.h"
+#include "../test_support.h"
 #include "ui_fixture.h"
 
 namespace qv3::test {
@@ -15,20 +16,7 @@ namespace {
 
 constexpr uint8_t kEsc = 0x1B;
 
-// A fresh folder for one test's files, removed afterwards.
-struct Folder {
-    std::filesystem::path path;
-    explicit Folder(const std::string& name)
-        : path(std::filesystem::temp_directory_path() / ("qv3-ui-test-" + name)) {
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
+using Folder = ScratchFolder;
 
 class MainWindow : public UiTest {
 protected:
