@@ -79,7 +79,13 @@ if [[ $wine -eq 1 ]]; then
   export WINEPREFIX="$work/wine-prefix"
   timeout 120 "$root/scripts/wine-run" --init >/dev/null 2>&1
   WINEDEBUG=-all timeout 60 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$link" /f >/dev/null 2>&1
-  wineserver -k 2>/dev/null
+  # Let the server end by itself so that it saves the registry; the next
+  # start reads the mapping.
+  timeout 60 wineserver -w 2>/dev/null
+  if ! grep -qF "$link" "$WINEPREFIX/system.reg"; then
+    echo "FAILED COM1 could not be mapped to $link in $WINEPREFIX"
+    exit 1
+  fi
   port=COM1
   trap 'stop_sim; wineserver -k 2>/dev/null' EXIT
 fi
