@@ -1,0 +1,37 @@
+// The program's entry: the process-wide objects, the main window created modeless, and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/control_ids.h"
+#include "ui/main_window.h"
+#include "ui/win32/main_window_win32.h"
+
+namespace {
+
+// Built before WinMain runs, in the order of App's members (the record with the
+// protocol, then the port), and destroyed in reverse order at process exit.
+qv3::App the_app;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    const HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, qv3::main_window_procedure,
+                                           reinterpret_cast<LPARAM>(&the_app));
+    if (window == nullptr) return 1;  // never run without a window
+
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;  // the quit request, or no queue to read
+        if (IsDialogMessageA(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    DestroyWindow(window);
+    return 0;
+}

@@ -1,0 +1,76 @@
+// The host_services.h functions for Windows: message boxes, the save and open file dialogs, quitting.
+#include "ui/host_services.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+
+namespace qv3 {
+
+namespace {
+
+// The file dialogs' path buffer, in characters, terminating NUL included.
+constexpr std::size_t kPathBufferChars = 260;
+
+// One filter entry; the string ends with the double NUL the dialogs expect.
+constexpr char kConfigFilter[] = "Quorvale3 Files (*.qv3)\0*.qv3\0";
+constexpr const char* kConfigExtension = "qv3";
+
+using PathBuffer = std::array<char, kPathBufferChars>;
+
+OPENFILENAMEA file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) {
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = reinterpret_cast<HWND>(owner);
+    dialog.lpstrFilter = kConfigFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrDefExt = kConfigExtension;
+    dialog.Flags = flags;
+    return dialog;
+}
+
+std::string path_of(const PathBuffer& path) { return std::string(path.data(), strnlen(path.data(), path.size())); }
+
+std::string terminated(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+
+}  // namespace
+
+// The questions and notices have no owner window and no icon.
+bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text) {
+    const std::string title = terminated(caption);
+    const std::string body = terminated(text);
+    return MessageBoxA(nullptr, body.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
+}
+
+void show_notice(WindowHandle, std::string_view caption, std::string_view text) {
+    const std::string title = terminated(caption);
+    const std::string body = terminated(text);
+    MessageBoxA(nullptr, body.c_str(), title.c_str(), MB_OK);
+}
+
+std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name) {
+    PathBuffer path{};
+    const std::string name = terminated(initial_name).substr(0, path.size() - 1);
+    std::memcpy(path.data(), name.data(), name.size());
+    OPENFILENAMEA dialog =
+        file_dialog_of(owner, path, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
+    if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+    return path_of(path);
+}
+
+std::optional<std::string> choose_open_file(WindowHandle owner) {
+    PathBuffer path{};
+    OPENFILENAMEA dialog =
+        file_dialog_of(owner, path, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
+    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    return path_of(path);
+}
+
+void post_quit_request(WindowHandle) { PostQuitMessage(0); }
+
+}  // namespace qv3

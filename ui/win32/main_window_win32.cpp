@@ -1,0 +1,102 @@
+// The main window's dialog procedure: start-up, timer ticks, button clicks, tab switches and closing.
+#include "ui/win32/main_window_win32.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "ui/control_ids.h"
+#include "ui/host_services.h"
+#include "ui/main_window.h"
+#include "ui/win32/resource_ids.h"
+#include "ui/win32/window_placement_win32.h"
+
+namespace qv3 {
+
+namespace {
+
+App* app_of(HWND window) { return reinterpret_cast<App*>(GetWindowLongPtrA(window, DWLP_USER)); }
+
+// Created first, the tab control lies above the controls standing on it and
+// would paint over them; below them, and clipping them, it cannot. It is no
+// tab stop, so the keyboard order of the controls stays the creation order.
+void put_tab_control_below(HWND window) {
+    SetWindowPos(GetDlgItem(window, IDC_TAB), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void insert_tabs(HWND window) {
+    const HWND tabs = GetDlgItem(window, IDC_TAB);
+    for (int index = 0; index < static_cast<int>(kTabTexts.size()); ++index) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(kTabTexts[static_cast<std::size_t>(index)]);
+        SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+// The program's icon in the caption and the task bar, in both sizes.
+void set_icons(HWND window) {
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const auto load = [instance](int size_metric) {
+        const int size = GetSystemMetrics(size_metric);
+        return reinterpret_cast<LPARAM>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
+    };
+    SendMessageA(window, WM_SETICON, ICON_BIG, load(SM_CXICON));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, load(SM_CXSMICON));
+}
+
+void initialise(HWND window, App& app) {
+    SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(&app));
+    app.window = reinterpret_cast<WindowHandle>(window);
+    // The controls lie on the tab control: give the whole window the tab's
+    // background, so that labels and check boxes blend with it under themes.
+    EnableThemeDialogTexture(window, ETDT_ENABLETAB);
+    set_icons(window);
+    put_tab_control_below(window);
+    centre_on_screen(window, true);
+    initialise_main_window(app);
+    insert_tabs(window);
+    SetTimer(window, static_cast<UINT_PTR>(kTimerId), static_cast<UINT>(kTimerPeriodMs), nullptr);
+    SetFocus(GetDlgItem(window, IDE_CALLSIGN));
+}
+
+void tab_changed(HWND window, App& app) {
+    const LRESULT selected = SendDlgItemMessageA(window, IDC_TAB, TCM_GETCURSEL, 0, 0);
+    on_tab_changed(app, static_cast<int>(selected));
+}
+
+}  // namespace
+
+INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+        initialise(window, *reinterpret_cast<App*>(lparam));
+        return FALSE;  // the focus is set
+    }
+    App* app = app_of(window);
+    if (app == nullptr) return FALSE;
+    switch (message) {
+        case WM_TIMER:
+            if (wparam != static_cast<WPARAM>(kTimerId)) return FALSE;
+            on_timer(*app);
+            return TRUE;
+        case WM_COMMAND:
+            // Buttons and check boxes only; the Esc key arrives as IDCANCEL, the "Quit" button's id.
+            if (HIWORD(wparam) != BN_CLICKED) return FALSE;
+            on_command(*app, LOWORD(wparam));
+            return TRUE;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+            if (header == nullptr || header->idFrom != IDC_TAB || header->code != static_cast<UINT>(TCN_SELCHANGE)) {
+                return FALSE;
+            }
+            tab_changed(window, *app);
+            return TRUE;
+        }
+        case WM_CLOSE:
+            post_quit_request(app->window);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace qv3
