@@ -1,195 +1,188 @@
-// The simulated tracker's commands, image store and pacing on a virtual clock.
+// The simulated tracker's parser, image store, fault options and bounds, on a virtual clock.
 #include <gtest/gtest.h>
 
-#include "tracker_driving.h"
+#include <algorithm>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sim/tracker.h"
 
 namespace qv3::sim {
 namespace {
 
-using test::drain;
-using test::send;
+using Bytes = std::vector<uint8_t>;
 
-TEST(TrackerCommands, VersionReplyNamesEachModel) {
-    const char* const expected[] = {"", "Quorvale3 v1.1", "PL-RUX v1.2", "Pellantor KX",
-                                    "Quorvale3 v1.4", "PL-RUX v1.4", "PL-Zenda v1.4"};
-    for (int model = 1; model <= 6; ++model) {
-        Tracker tracker = make_tracker({.model = model});
-        const int64_t sent = send(tracker, test::kVersionQuery, 4800, 0);
-        EXPECT_EQ(test::text_of(drain(tracker, sent + 1'000'000)), std::string(expected[model]) + "\r\n")
-            << "model " << model;
-        EXPECT_EQ(tracker.version_queries, 1u);
-    }
-    EXPECT_EQ(tracker_version_text(0), "");
-    EXPECT_EQ(tracker_version_text(7), "");
+// Sends bytes back to back at baud after t; returns when the last one has arrived.
+int64_t send(Tracker& tracker, const Bytes& bytes, uint32_t baud, int64_t t) {
+    for (const uint8_t byte : bytes) tracker_receive(tracker, byte, baud, t += byte_time_us(baud));
+    return t;
 }
 
-TEST(TrackerCommands, ReadSendsTheModelsEncodedDefaults) {
-    for (int model = 1; model <= 6; ++model) {
-        Tracker tracker = make_tracker({.model = model});
-        const int64_t sent = send(tracker, test::kReadQuery, 9600, 0);
-        const auto reply = test::bytes_of(drain(tracker, sent + 10'000'000));
-        EXPECT_EQ(reply.size(), model <= 2 ? 128u : 256u) << "model " << model;
-        EXPECT_EQ(reply, test::defaults_image(model)) << "model " << model;
-        EXPECT_EQ(tracker_image_size(tracker), static_cast<int>(reply.size()));
+// Takes every byte due up to until_us, each at its own time.
+std::string drain(Tracker& tracker, int64_t until_us) {
+    std::string out;
+    std::optional<int64_t> next;
+    while ((next = tracker_next_output_us(tracker)) && *next <= until_us) {
+        out.push_back(static_cast<char>(tracker_pop_output(tracker, *next).value()));
     }
+    return out;
 }
 
-TEST(TrackerCommands, WriteStoresExactlyTheImageSize) {
-    for (const int model : {1, 4}) {
-        Tracker tracker = make_tracker({.model = model});
-        const ImageBytes before = tracker.image;
-        const auto command = test::write_command(3);
-        const int64_t sent = send(tracker, command, 4800, 0);
-        EXPECT_EQ(tracker.completed_writes, 1u);
-        EXPECT_FALSE(tracker_next_output_us(tracker).has_value()) << "a write has no answer";
-
-        const int size = image_size_for_model(model);
-        for (int i = 0; i < kImageBufferSize; ++i) {
-            const uint8_t expected = i < size ? command[static_cast<size_t>(4 + i)] : before[static_cast<size_t>(i)];
-            ASSERT_EQ(tracker.image[static_cast<size_t>(i)], expected) << "model " << model << " byte " << i;
-        }
-        const int64_t asked = send(tracker, test::kReadQuery, 4800, sent);
-        const auto reply = test::bytes_of(drain(tracker, asked + 10'000'000));
-        EXPECT_EQ(reply, std::vector<uint8_t>(command.begin() + 4, command.begin() + 4 + size));
-    }
+// Sends a read query at t and takes what comes back within ten seconds; t moves past that.
+Bytes read_back(Tracker& tracker, int64_t& t) {
+    t = send(tracker, {0x1B, 'U'}, 4800, t) + 10'000'000;
+    const std::string text = drain(tracker, t);
+    return {text.begin(), text.end()};
 }
 
-TEST(TrackerCommands, WriteDataMayHoldCommandBytes) {
+// count bytes of bytes, starting at from.
+template <typename Container>
+Bytes first_bytes(const Container& bytes, int count, int from = 0) {
+    return {bytes.begin() + from, bytes.begin() + from + count};
+}
+
+// ESC 'D' 0xAA 0x55 and 256 bytes whose value is (index * 7 + salt).
+Bytes write_command(uint8_t salt) {
+    Bytes bytes{0x1B, 'D', 0xAA, 0x55};
+    for (int i = 0; i < kImageBufferSize; ++i) bytes.push_back(static_cast<uint8_t>(i * 7 + salt));
+    return bytes;
+}
+
+TEST(TrackerParser, BrokenKeysResynchroniseAndWriteDataIsOnlyData) {
     Tracker tracker = make_tracker({.model = 3});
-    std::vector<uint8_t> command{0x1B, 'D', 0xAA, 0x55};
-    for (int i = 0; i < 128; ++i) {
-        command.push_back(0x1B);
-        command.push_back(i % 2 == 0 ? 'V' : 'U');
-    }
-    send(tracker, command, 4800, 0);
-    EXPECT_EQ(tracker.completed_writes, 1u);
-    EXPECT_EQ(tracker.version_queries + tracker.read_queries, 0u);
-    EXPECT_FALSE(tracker_next_output_us(tracker).has_value());
-    EXPECT_EQ(tracker.image[0], 0x1B);
-    EXPECT_EQ(tracker.image[255], 'U');
-}
-
-TEST(TrackerCommands, TestCommandsAreLoggedWithTheirTimes) {
-    Tracker tracker = make_tracker({.model = 4});
-    int64_t t = send(tracker, {0x1B, 0x1B, '1'}, 4800, 0);
-    const int64_t first = t;
-    t = send(tracker, {0x1B, 0x1B, '2', 0x1B, 0x1B, '3', 0x1B, 0x1B, 0x1B}, 4800, t);
-    t = send(tracker, {0x1B, 0x1B, '9'}, 4800, t);  // not a test command
-    ASSERT_EQ(tracker.test_log.size(), 4u);
-    EXPECT_EQ(tracker.test_commands_total, 4u);
-    EXPECT_EQ(tracker.test_log[0].command, TestCommand::Tone1200);
-    EXPECT_EQ(tracker.test_log[0].time_us, first);
-    EXPECT_EQ(tracker.test_log[1].command, TestCommand::Tone2200);
-    EXPECT_EQ(tracker.test_log[2].command, TestCommand::BothTones);
-    EXPECT_EQ(tracker.test_log[3].command, TestCommand::Stop);
-    EXPECT_FALSE(tracker_next_output_us(tracker).has_value()) << "test commands have no answer";
-    t = send(tracker, test::kVersionQuery, 4800, t);
-    EXPECT_EQ(tracker.version_queries, 1u) << "the parser is back at rest";
-
-    // The log keeps only the latest commands.
-    std::vector<uint8_t> many;
-    for (size_t i = 0; i < kMaxTestLog + 10; ++i) many.insert(many.end(), {0x1B, 0x1B, '2'});
-    many.insert(many.end(), {0x1B, 0x1B, '3'});
-    const int64_t end = send(tracker, many, 9600, t);
-    EXPECT_EQ(tracker.test_log.size(), kMaxTestLog);
-    EXPECT_EQ(tracker.test_commands_total, 4 + kMaxTestLog + 11);
-    EXPECT_EQ(tracker.test_log.back().command, TestCommand::BothTones);
-    EXPECT_EQ(tracker.test_log.back().time_us, end);
-}
-
-TEST(TrackerCommands, BrokenKeysGiveWayToTheNextCommand) {
-    Tracker tracker = make_tracker({.model = 4});
-    int64_t t = send(tracker, {0x1B, 'D', 0xAA, 0x1B, 'V'}, 4800, 0);
-    EXPECT_EQ(tracker.version_queries, 1u);
-    t = send(tracker, {0x1B, 'D', 0x1B, 'V'}, 4800, t);
+    // An ESC that breaks a write's key begins the next command; any other byte drops back to rest.
+    int64_t t = send(tracker, {0x1B, 'D', 0xAA, 0x1B, 'V', 0x1B, 'D', 0x1B, 'V'}, 4800, 0);
     EXPECT_EQ(tracker.version_queries, 2u);
     t = send(tracker, {0x1B, 'D', 0xAA, 0x00, 'V', 0x1B, 'X', 'V'}, 4800, t);
     EXPECT_EQ(tracker.version_queries, 2u);
-    EXPECT_EQ(tracker.state, ParserState::Idle);
-    EXPECT_EQ(tracker.completed_writes, 0u);
+
+    // Inside a write every byte is data, command bytes included.
+    Bytes command{0x1B, 'D', 0xAA, 0x55};
+    for (int i = 0; i < 128; ++i) command.insert(command.end(), {0x1B, static_cast<uint8_t>(i % 2 ? 'U' : 'V')});
+    send(tracker, command, 4800, t);
+    EXPECT_EQ(tracker.version_queries + tracker.read_queries, 2u);
+    EXPECT_EQ(first_bytes(tracker.image, 256), first_bytes(command, 256, 4));
 }
 
-TEST(TrackerPacing, RepliesFollowTheLineSpeed) {
-    EXPECT_EQ(byte_time_us(4800), 2084);
-    EXPECT_EQ(byte_time_us(9600), 1042);
-    for (const uint32_t baud : {4800u, 9600u}) {
-        Tracker tracker = make_tracker({.model = 4});
-        const int64_t sent = send(tracker, test::kVersionQuery, baud, 1000);
-        const auto reply = drain(tracker, sent + 1'000'000);
-        ASSERT_EQ(reply.size(), 16u);
-        EXPECT_EQ(reply[0].due_us, sent + byte_time_us(baud)) << baud;
-        for (size_t i = 1; i < reply.size(); ++i) {
-            EXPECT_EQ(reply[i].due_us - reply[i - 1].due_us, byte_time_us(baud)) << baud;
+TEST(TrackerParser, SurvivesGarbageAndAnswersAsNewAfterwards) {
+    Tracker tracker = make_tracker({.model = 4});
+    std::mt19937 random(7);
+    // Mostly the bytes the parser cares about, so every state is visited often.
+    const uint8_t interesting[] = {0x1B, 0x1B, 0x1B, 'V', 'U', 'D', 0xAA, 0x55, '1', '2', '3', 0x00, 0xFF};
+    int64_t t = 0;
+    for (int round = 0; round < 200; ++round) {
+        Bytes garbage(500);
+        for (uint8_t& b : garbage) {
+            const uint32_t r = random();
+            b = r % 4 == 0 ? static_cast<uint8_t>(r >> 8) : interesting[(r >> 8) % sizeof interesting];
         }
+        t = send(tracker, garbage, 9600, t);
+        ASSERT_LE(tracker.output.size(), kMaxQueuedBytes);
+        ASSERT_LE(tracker.test_log.size(), kMaxTestLog);
+        drain(tracker, t);
+    }
+    EXPECT_TRUE(tracker.version_queries + tracker.read_queries > 0 && tracker.test_commands_total > 0);
+    EXPECT_EQ(tracker.test_log.size(), std::min<uint64_t>(tracker.test_commands_total, kMaxTestLog));
+
+    // Finish any write in progress, then the tracker answers as new.
+    t = send(tracker, Bytes(kImageBufferSize, 0x00), 9600, t);
+    drain(tracker, t + 100'000'000);
+    t = send(tracker, {0x1B, 'V'}, 9600, t + 100'000'000);
+    EXPECT_EQ(drain(tracker, t + 1'000'000), "Quorvale3 v1.4\r\n");
+}
+
+TEST(TrackerImage, WriteStoresExactlyTheModelsImageSize) {
+    for (const int model : {1, 4}) {
+        Tracker tracker = make_tracker({.model = model});
+        const ImageBytes before = tracker.image;
+        const Bytes command = write_command(3);
+        int64_t t = send(tracker, command, 4800, 0);
+
+        const int size = image_size_for_model(model);
+        EXPECT_EQ(first_bytes(tracker.image, size), first_bytes(command, size, 4)) << model;
+        EXPECT_EQ(first_bytes(tracker.image, 256 - size, size), first_bytes(before, 256 - size, size)) << model;
+        EXPECT_EQ(read_back(tracker, t), first_bytes(command, size, 4)) << model;
     }
 }
 
-TEST(TrackerPacing, ReplyDelayAndBackToBackAnswers) {
-    Tracker tracker = make_tracker({.model = 4, .reply_delay_ms = 50});
-    const int64_t first = send(tracker, test::kVersionQuery, 4800, 0);
-    const int64_t second = send(tracker, test::kVersionQuery, 4800, first);
-    EXPECT_EQ(tracker_next_output_us(tracker), first + 50'000 + 2084);
-    EXPECT_FALSE(tracker_pop_output(tracker, first + 50'000 + 2083).has_value()) << "not due yet";
+TEST(TrackerFaults, ShortAndLongImagesChangeOnlyTheReadsLength) {
+    int64_t t = 0;
+    Tracker cut = make_tracker({.model = 4, .short_image = 100});
+    EXPECT_EQ(read_back(cut, t), first_bytes(cut.image, 100));
+    Tracker none = make_tracker({.model = 4, .short_image = 0});
+    EXPECT_TRUE(read_back(none, t = 0).empty());
 
-    const auto replies = drain(tracker, second + 10'000'000);
-    ASSERT_EQ(replies.size(), 32u);
-    // The second answer waits its own delay, then for the first to finish.
-    const int64_t first_end = replies[15].due_us;
-    EXPECT_EQ(replies[16].due_us, std::max(second + 50'000, first_end) + 2084);
-    EXPECT_EQ(test::text_of(replies), "Quorvale3 v1.4\r\nQuorvale3 v1.4\r\n");
+    Tracker longer = make_tracker({.model = 1, .long_image = 200});
+    const Bytes reply = read_back(longer, t = 0);
+    ASSERT_EQ(reply.size(), 200u);
+    EXPECT_EQ(first_bytes(reply, 128), first_bytes(longer.image, 128));
+
+    // A corrupted offset beyond a short image changes nothing.
+    Tracker both = make_tracker({.model = 4, .short_image = 10, .corrupt_readback = 200});
+    const Bytes command = write_command(5);
+    t = send(both, command, 4800, 0);
+    EXPECT_EQ(read_back(both, t), first_bytes(command, 10, 4));
 }
 
-TEST(TrackerPacing, OnlyBaudIgnoresOtherSpeeds) {
+TEST(TrackerFaults, CorruptReadbackChangesOneByteOfTheFirstReadAfterEachWrite) {
+    Tracker tracker = make_tracker({.model = 2, .corrupt_readback = 77});
+    int64_t t = 0;
+    EXPECT_EQ(read_back(tracker, t), first_bytes(tracker.image, 128)) << "no write yet";
+    const Bytes command = write_command(1);
+    const Bytes written = first_bytes(command, 128, 4);
+    for (int write = 1; write <= 2; ++write) {  // every write arms it again
+        t = send(tracker, command, 4800, t);
+        Bytes first = read_back(tracker, t);
+        ASSERT_EQ(first.size(), 128u);
+        EXPECT_NE(first[77], written[77]) << "write " << write;
+        first[77] = written[77];
+        EXPECT_EQ(first, written) << "only the one byte differs";
+        EXPECT_EQ(first_bytes(tracker.image, 128), written) << "the memory itself is right";
+        EXPECT_EQ(read_back(tracker, t), written) << "the second read is clean";
+    }
+}
+
+TEST(TrackerFaults, OnlyBaudHearsAndAnswersAtItsSpeedOnly) {
     Tracker tracker = make_tracker({.model = 5, .only_baud = 9600});
-    int64_t t = send(tracker, test::kVersionQuery, 4800, 0);
+    int64_t t = send(tracker, {0x1B, 'V'}, 4800, 0);
     EXPECT_EQ(tracker.bytes_ignored, 2u);
-    EXPECT_EQ(tracker.version_queries, 0u);
-    EXPECT_FALSE(tracker_next_output_us(tracker).has_value());
-
     // A stray byte at the wrong speed inside a command does not break it.
-    t = send(tracker, {0x1B}, 9600, t);
-    t = send(tracker, {'x'}, 4800, t);
+    t = send(tracker, {'x'}, 4800, send(tracker, {0x1B}, 9600, t));
     t = send(tracker, {'V'}, 9600, t);
-    EXPECT_EQ(tracker.version_queries, 1u);
-    const auto reply = drain(tracker, t + 1'000'000);
-    EXPECT_EQ(test::text_of(reply), "PL-RUX v1.4\r\n");
-    EXPECT_EQ(reply[0].due_us, t + 1042);
+    EXPECT_EQ(drain(tracker, t + 1'000'000), "PL-RUX v1.4\r\n");
 }
 
-TEST(TrackerImage, LoadAcceptsOnlyTheModelsSize) {
-    Tracker tracker = make_tracker({.model = 2});
-    const std::vector<uint8_t> wrong(256, 0x11);
-    EXPECT_EQ(tracker_load_image(tracker, wrong.data(), wrong.size()), "an image for model 2 has 128 bytes, not 256");
-    EXPECT_EQ(tracker_load_image(tracker, nullptr, 0), "an image for model 2 has 128 bytes, not 0");
-    const std::vector<uint8_t> right(128, 0x22);
-    EXPECT_EQ(tracker_load_image(tracker, right.data(), right.size()), "");
-    const int64_t t = send(tracker, test::kReadQuery, 4800, 0);
-    EXPECT_EQ(test::bytes_of(drain(tracker, t + 10'000'000)), right);
+TEST(TrackerFaults, SilentAnswersNothingButStillHearsAndStoresWrites) {
+    Tracker tracker = make_tracker({.model = 4, .silent = true, .noise = true, .stream = true});
+    int64_t t = send(tracker, {0x1B, 'V', 0x1B, 'U', 0x1B, 0x1B, '3'}, 4800, 0);
+    t = send(tracker, write_command(9), 4800, t);
+    EXPECT_TRUE(drain(tracker, t + 60'000'000).empty());
+    EXPECT_EQ(tracker.version_queries + tracker.read_queries + tracker.test_commands_total, 3u);
+    EXPECT_EQ(first_bytes(tracker.image, 256), first_bytes(write_command(9), 256, 4));
 }
 
-TEST(TrackerOptionsCheck, RangesNameTheOption) {
-    EXPECT_EQ(validate_tracker_options({.model = 4}), "");
-    EXPECT_EQ(validate_tracker_options({.model = 0}), "--model must be 1 to 6");
-    EXPECT_EQ(validate_tracker_options({.model = 7}), "--model must be 1 to 6");
-    EXPECT_EQ(validate_tracker_options({.model = 4, .reply_delay_ms = 10001}), "--reply-delay must be 0 to 10000 ms");
-    EXPECT_EQ(validate_tracker_options({.model = 4, .only_baud = 1200}), "--only-baud must be 4800 or 9600");
-    EXPECT_EQ(validate_tracker_options({.model = 1, .short_image = 128}), "--short-image must be 0 to 127 for model 1");
-    EXPECT_EQ(validate_tracker_options({.model = 3, .short_image = 255}), "");
-    EXPECT_EQ(validate_tracker_options({.model = 1, .long_image = 128}),
-              "--long-image must be 129 to 1024 for model 1");
-    EXPECT_EQ(validate_tracker_options({.model = 6, .long_image = 1025}),
-              "--long-image must be 257 to 1024 for model 6");
-    EXPECT_EQ(validate_tracker_options({.model = 4, .short_image = 3, .long_image = 300}),
-              "--short-image and --long-image exclude each other");
-    EXPECT_EQ(validate_tracker_options({.model = 2, .corrupt_readback = 128}),
-              "--corrupt-readback must be 0 to 127 for model 2");
+TEST(TrackerBounds, UnreadTalkAndFloodedCommandsStayBounded) {
+    Tracker tracker = make_tracker({.model = 4, .noise = true, .stream = true});
+    // An hour with nobody reading, then a command: the backlog is capped.
+    constexpr int64_t kHour = 3600LL * 1'000'000;
+    int64_t t = send(tracker, {0x1B, 'U'}, 4800, kHour);
+    EXPECT_LE(tracker.output.size(), kMaxQueuedBytes);
+    EXPECT_GE(*tracker_next_output_us(tracker), kHour - static_cast<int64_t>(kMaxTalkBacklogBytes + 1) * 2084);
 
-    // make_tracker turns what is out of range off rather than trusting it.
-    const Tracker clamped = make_tracker({.model = 9, .reply_delay_ms = -5, .only_baud = 1200, .short_image = 900});
-    EXPECT_EQ(clamped.options.model, 6);
-    EXPECT_EQ(clamped.options.reply_delay_ms, 0);
-    EXPECT_EQ(clamped.options.only_baud, 0u);
-    EXPECT_EQ(clamped.options.short_image, -1);
+    // A flood of read commands: answers beyond the queue's room are dropped.
+    Bytes flood;
+    for (int i = 0; i < 200; ++i) flood.insert(flood.end(), {0x1B, 'U'});
+    t = send(tracker, flood, 4800, t);
+    EXPECT_LE(tracker.output.size(), kMaxQueuedBytes);
+    EXPECT_GT(tracker.replies_dropped, 0u);
+
+    // What was queued comes out in time order.
+    for (int64_t i = 0, last = 0; i < 2 * static_cast<int64_t>(kMaxQueuedBytes); ++i) {
+        ASSERT_GE(*tracker_next_output_us(tracker), last);
+        tracker_pop_output(tracker, last = *tracker_next_output_us(tracker));
+    }
 }
 
 }  // namespace

@@ -1,22 +1,18 @@
 // The main window: start-up, ports, tabs, every command, and the timer tick, against fake controls, host and line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "device/write_confirmations.h"
-#include "model/image_encoder.h"
 #include "ui/control_ids.h"
-#include "ui/form_binding.h"
 #include "../test_support.h"
-#include "ui_fixture.h"
+#include "ui_fakes.h"
 
 namespace qv3::test {
 namespace {
 
 constexpr uint8_t kEsc = 0x1B;
-
-using Folder = ScratchFolder;
 
 class MainWindow : public UiTest {
 protected:
@@ -26,35 +22,25 @@ protected:
         set_check(app.window, id, !get_check(app.window, id));
         on_command(app, id);
     }
+    bool enabled(int id) const { return is_enabled(app.window, id); }
     std::vector<std::string> log() const { return fake_host().log; }
-    std::string test_name() const { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+    static std::string notice(const char* caption, const char* text) {
+        return std::string("notice: ") + caption + " | " + text;
+    }
+
+    ScratchFolder folder;
 };
 
 TEST_F(MainWindow, AFreshStartShowsTheDefaultsAndNoPorts) {
     start();
     EXPECT_EQ(fake_list_items(app.window, IDC_PORT), (std::vector<std::string>{"No COM Ports Found"}));
-    EXPECT_EQ(get_selection(app.window, IDC_PORT), 0);
     EXPECT_EQ(selected_port_name(app), "No COM Ports Found");
-
     EXPECT_EQ(text(IDE_CALLSIGN), "NOCALL");
-    EXPECT_EQ(text(IDE_PATH), "WIDE1-1,WIDE2-1");
-    EXPECT_EQ(text(IDE_STATUS_TEXT), "Quorvale3");
     EXPECT_EQ(text(IDE_FREQUENCY), "144.390");
-    EXPECT_EQ(text(IDE_CALIBRATION), "128");
-    EXPECT_EQ(fake_list_items(app.window, IDC_MIC_E_MESSAGE).size(), 8u);
-    EXPECT_EQ(fake_list_items(app.window, IDC_MIC_E_PATH).size(), 16u);
-    EXPECT_EQ(fake_list_items(app.window, IDC_TIMESTAMP).size(), 3u);
     EXPECT_EQ(text(IDC_MIC_E_MESSAGE), "In Service");
-    EXPECT_EQ(text(IDC_MIC_E_PATH), "Conventional");
     EXPECT_EQ(text(IDC_TIMESTAMP), "None");
-
-    // No model yet: the model's controls are off, beside those the default check boxes turn off.
-    EXPECT_EQ(fake_disabled_controls(app.window),
-              (std::vector<int>{IDC_TIMESTAMP, IDE_TIME_SLOT_OFFSET, IDE_SLOW_SPEED, IDE_FAST_SPEED, IDE_SLOW_RATE,
-                                IDE_FAST_RATE, IDE_MIN_TURN_ANGLE, IDE_TURN_SLOPE, IDE_MIN_TURN_TIME,
-                                IDE_POWER_SWITCH_TIME, IDX_NO_GT_PREFIX, IDX_SERIAL_OUT_HIGH, IDX_NO_STARTUP_PACKET,
-                                IDX_SERIAL_9600_BAUD, IDX_TX_TWIST, IDX_SEND_DAO, IDE_FREQUENCY,
-                                IDB_EDIT_TELEMETRY}));
+    // No model yet: the model's controls are off, and those the default check boxes turn off.
+    EXPECT_FALSE(enabled(IDB_EDIT_TELEMETRY) || enabled(IDE_SLOW_SPEED) || enabled(IDC_TIMESTAMP));
     EXPECT_TRUE(log().empty());
 }
 
@@ -66,7 +52,6 @@ TEST_F(MainWindow, PortsThatMayExistAndAnswerAProbeAreListed) {
     EXPECT_EQ(fake_serial().probed, (std::vector<std::string>{"COM3", "COM4", "COM12", "COM20"}));
     EXPECT_EQ(selected_port_name(app), "COM3");
     EXPECT_EQ(app.port.port_name, "COM1");  // listing leaves the window's port alone
-
     type(IDC_PORT, std::string(150, 'P'));
     EXPECT_EQ(selected_port_name(app), std::string(99, 'P'));
 }
@@ -77,62 +62,33 @@ TEST_F(MainWindow, SwitchingTabsKeepsTheEditsOfEachBank) {
     start();
     type(IDE_CALLSIGN, "EDITED");
     on_tab_changed(app, Secondary);
-    EXPECT_EQ(app.record.active_bank, Secondary);
     EXPECT_EQ(app.record.callsign[0], "EDITED");
     EXPECT_EQ(text(IDE_CALLSIGN), "SECOND");
-    EXPECT_TRUE(is_enabled(app.window, IDE_SLOW_SPEED));  // enabling follows the bank shown
+    EXPECT_TRUE(enabled(IDE_SLOW_SPEED));  // enabling follows the bank shown
 
     type(IDE_CALLSIGN, "SECOND-2");
     on_tab_changed(app, Primary);
     EXPECT_EQ(text(IDE_CALLSIGN), "EDITED");
     EXPECT_EQ(app.record.callsign[1], "SECOND-2");
-    EXPECT_FALSE(is_enabled(app.window, IDE_SLOW_SPEED));
-
+    EXPECT_FALSE(enabled(IDE_SLOW_SPEED));
     on_tab_changed(app, 2);  // no such tab
     EXPECT_EQ(app.record.active_bank, Primary);
 }
 
-TEST_F(MainWindow, ReadVersionAndReadConfigQueryTheSelectedPortWithoutCopyingTheForm) {
+TEST_F(MainWindow, AVersionQueryLeavesTheFormButItsReplyShowsTheRecordAgain) {
     start();
     type(IDC_PORT, "COM7");
-    type(IDE_CALLSIGN, "TYPED");
-    app.protocol.retry_count = 3;
-    click(IDB_READ_VERSION);
-    EXPECT_EQ(app.port.port_name, "COM7");
-    EXPECT_EQ(fake_serial().opened, (std::vector<std::string>{"COM7"}));
-    EXPECT_EQ(fake_serial().written, (std::vector<uint8_t>{kEsc, 'V'}));
-    EXPECT_EQ(app.protocol.state, ProtocolState::QueryVersion);
-    EXPECT_EQ(app.protocol.retry_count, 0);
-    EXPECT_EQ(app.record.callsign[0], "NOCALL");
-
-    click(IDB_READ_CONFIG);
-    EXPECT_EQ(app.protocol.state, ProtocolState::QueryVersionForRead);
-
-    fake_serial().open_succeeds = false;
-    click(IDB_READ_VERSION);
-    on_timer(app);
-    EXPECT_EQ(text(IDT_STATUS), "Could not open Com Port COM7");
-}
-
-TEST_F(MainWindow, AVersionReplyShowsTheRecordAgainWithTheModelsEnabling) {
-    fake_serial().may_exist = fake_serial().probe_ok = {"COM2"};
-    start();
     type(IDE_CALLSIGN, "UNSAVED");
     const std::string reply = "Quorvale3 v1.4";
     fake_serial().incoming.assign(reply.begin(), reply.end());
     click(IDB_READ_VERSION);
-    EXPECT_EQ(fake_serial().opened, (std::vector<std::string>{"COM2"}));
-
-    on_timer(app);
-    EXPECT_EQ(text(IDT_STATUS), "Reading Version");
-    on_timer(app);
-    EXPECT_FALSE(is_enabled(app.window, IDB_EDIT_TELEMETRY));
-    on_timer(app);  // the third step judges the reply
-    EXPECT_EQ(app.record.device_model, 4);
+    EXPECT_EQ(fake_serial().opened, (std::vector<std::string>{"COM7"}));
+    EXPECT_EQ(fake_serial().written, (std::vector<uint8_t>{kEsc, 'V'}));
+    EXPECT_EQ(app.record.callsign[0], "NOCALL") << "the form is not stored";
+    for (int tick = 0; tick < 3; ++tick) on_timer(app);  // the third step judges the reply
     EXPECT_EQ(text(IDT_STATUS), "Version Read : \"Quorvale3 v1.4\"");
-    EXPECT_TRUE(is_enabled(app.window, IDB_EDIT_TELEMETRY));
-    EXPECT_FALSE(is_enabled(app.window, IDE_FREQUENCY));
-    EXPECT_EQ(text(IDE_CALLSIGN), "NOCALL");  // the record is shown again
+    EXPECT_EQ(text(IDE_CALLSIGN), "NOCALL");
+    EXPECT_TRUE(enabled(IDB_EDIT_TELEMETRY)) << "model 4's enabling";
 }
 
 TEST_F(MainWindow, WriteIsRefusedBeforeAVersionIsReadButTheFormIsStored) {
@@ -144,16 +100,15 @@ TEST_F(MainWindow, WriteIsRefusedBeforeAVersionIsReadButTheFormIsStored) {
                          "notice: Read Version First | You must read the version before writing the config"}));
     EXPECT_EQ(app.record.callsign[0], "N0XYZ");
     EXPECT_TRUE(fake_serial().opened.empty());
-    EXPECT_FALSE(is_enabled(app.window, IDB_EDIT_TELEMETRY));  // enabling applied again
+    EXPECT_FALSE(enabled(IDB_EDIT_TELEMETRY));  // enabling applied again
 }
 
-TEST_F(MainWindow, AWriteThatCutsTextsShowsTheShortenedTextAndSendsNothing) {
+TEST_F(MainWindow, CutTextsAreShownShortenedAndNotWrittenButSaved) {
     app.record.device_model = 1;
     start();
     type(IDE_STATUS_TEXT, std::string(200, 's'));
     click(IDB_WRITE_CONFIG);
-    EXPECT_EQ(log(),
-              (std::vector<std::string>{std::string("notice: ") + kTextTruncatedCaption + " | " + kTextTruncatedMessage}));
+    EXPECT_EQ(log(), (std::vector<std::string>{notice(kTextTruncatedCaption, kTextTruncatedMessage)}));
     const std::string shown = text(IDE_STATUS_TEXT);
     EXPECT_FALSE(shown.empty());
     EXPECT_LT(shown.size(), 200u);
@@ -162,6 +117,13 @@ TEST_F(MainWindow, AWriteThatCutsTextsShowsTheShortenedTextAndSendsNothing) {
     EXPECT_TRUE(fake_serial().written.empty());
     on_timer(app);
     EXPECT_EQ(text(IDT_STATUS), "Read Config Successful");
+
+    type(IDE_STATUS_TEXT, std::string(200, 's'));
+    fake_host().save_path = folder.file("cut.qv3");
+    click(IDB_SAVE);
+    EXPECT_EQ(log().back(), notice(kTextTruncatedCaption, kTextTruncatedMessage));
+    EXPECT_EQ(app.protocol.status_line, "File Saved");
+    EXPECT_TRUE(std::filesystem::exists(folder.file("cut.qv3")));
 }
 
 TEST_F(MainWindow, WriteAsksEachQuestionTheRecordCallsForAndStopsAtCancel) {
@@ -180,8 +142,6 @@ TEST_F(MainWindow, WriteAsksEachQuestionTheRecordCallsForAndStopsAtCancel) {
     click(IDB_WRITE_CONFIG);
     EXPECT_EQ(log(), (std::vector<std::string>{all_four[0], all_four[1]}));
     EXPECT_TRUE(fake_serial().opened.empty());
-    EXPECT_TRUE(fake_serial().written.empty());
-    EXPECT_EQ(app.protocol.state, ProtocolState::Idle);
     EXPECT_EQ(app.record.path[0], "WIDE1-1,WIDE4-4");  // the form was stored all the same
 
     reset_fake_host();
@@ -191,95 +151,50 @@ TEST_F(MainWindow, WriteAsksEachQuestionTheRecordCallsForAndStopsAtCancel) {
     EXPECT_EQ(fake_serial().opened, (std::vector<std::string>{"COM9"}));
     EXPECT_EQ(fake_serial().written, (std::vector<uint8_t>{kEsc, 'V'}));
     EXPECT_EQ(app.protocol.state, ProtocolState::QueryVersionForWrite);
-    EXPECT_EQ(app.protocol.encoded_for_model, 4);
 }
 
 TEST_F(MainWindow, AConfigurationThatDoesNotFitIsNeitherWrittenNorSaved) {
-    Folder folder(test_name());
     app.record.device_model = 6;
     app.record.path[1] = std::string(298, ',');
     start();
     type(IDE_PATH, std::string(299, ','));
-    const std::string notice = std::string("notice: ") + kDoesNotFitCaption + " | " + kDoesNotFitMessage;
-
     click(IDB_WRITE_CONFIG);
-    EXPECT_EQ(log(), (std::vector<std::string>{notice}));
+    EXPECT_EQ(log(), (std::vector<std::string>{notice(kDoesNotFitCaption, kDoesNotFitMessage)}));
     EXPECT_TRUE(fake_serial().opened.empty());
 
     reset_fake_host();
     fake_host().save_path = folder.file("big.qv3");
     click(IDB_SAVE);
-    EXPECT_EQ(log(), (std::vector<std::string>{"save dialog: config1.qv3", notice}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"save dialog: config1.qv3", notice(kDoesNotFitCaption, kDoesNotFitMessage)}));
     EXPECT_FALSE(std::filesystem::exists(folder.file("big.qv3")));
     EXPECT_EQ(app.protocol.status_line, "Failed to write data");
 }
 
-TEST_F(MainWindow, SaveStoresTheFormIntoTheChosenFile) {
-    Folder folder(test_name());
+TEST_F(MainWindow, SaveStoresTheFormOnlyOnceAFileIsChosenAndLeavesAWriteInProgressAlone) {
     app.record.device_model = 4;
     start();
     type(IDE_CALLSIGN, "SAVED-1");
-
     click(IDB_SAVE);  // cancelled: the form is not even stored
-    EXPECT_EQ(log(), (std::vector<std::string>{"save dialog: config1.qv3"}));
     EXPECT_EQ(app.record.callsign[0], "NOCALL");
     EXPECT_EQ(app.protocol.status_line, "");
 
+    app.protocol.encoded_image.fill(0x5A);  // a write is sending this image
+    app.protocol.state = ProtocolState::WritingConfig;
     fake_host().save_path = folder.file("saved.qv3");
     click(IDB_SAVE);
     EXPECT_EQ(app.record.callsign[0], "SAVED-1");
-    EXPECT_TRUE(std::filesystem::exists(folder.file("saved.qv3")));
-    on_timer(app);
-    EXPECT_EQ(text(IDT_STATUS), "File Saved");
-
-    App other;
-    other.window = new_fake_window();
-    initialise_main_window(other);
-    fake_host().open_path = folder.file("saved.qv3");
-    on_command(other, IDB_LOAD);
-    EXPECT_EQ(other.protocol.status_line, "File Loaded");
-    EXPECT_EQ(other.record.device_model, 4);
-    EXPECT_EQ(get_text(other.window, IDE_CALLSIGN, 99), "SAVED-1");
-    EXPECT_TRUE(is_enabled(other.window, IDB_EDIT_TELEMETRY));
-}
-
-TEST_F(MainWindow, SavingDuringAWriteLeavesTheImageBeingSentAlone) {
-    Folder folder(test_name());
-    app.record.device_model = 4;
-    start();
-    app.protocol.encoded_image.fill(0x5A);
-    app.protocol.state = ProtocolState::WritingConfig;
-    type(IDE_CALLSIGN, "OTHER");
-    fake_host().save_path = folder.file("during.qv3");
-    click(IDB_SAVE);
     EXPECT_EQ(app.protocol.status_line, "File Saved");
-    ImageBytes expected{};
-    expected.fill(0x5A);
-    EXPECT_EQ(app.protocol.encoded_image, expected);
-}
-
-TEST_F(MainWindow, SavingACutTextWarnsAndStillSaves) {
-    Folder folder(test_name());
-    app.record.device_model = 1;
-    start();
-    type(IDE_STATUS_TEXT, std::string(200, 's'));
-    fake_host().save_path = folder.file("cut.qv3");
-    click(IDB_SAVE);
-    EXPECT_EQ(log(), (std::vector<std::string>{"save dialog: config1.qv3", std::string("notice: ") +
-                                                                             kTextTruncatedCaption + " | " +
-                                                                             kTextTruncatedMessage}));
-    EXPECT_EQ(app.protocol.status_line, "File Saved");
-    EXPECT_TRUE(std::filesystem::exists(folder.file("cut.qv3")));
+    EXPECT_TRUE(std::all_of(app.protocol.encoded_image.begin(), app.protocol.encoded_image.end(),
+                            [](uint8_t b) { return b == 0x5A; }));
 }
 
 TEST_F(MainWindow, AFailedLoadStillShowsTheRecordAndAppliesTheEnabling) {
-    Folder folder(test_name());
-    std::ofstream(folder.file("bad.qv3"), std::ios::binary) << "XXXXXXXX";
+    write_bytes(folder.file("bad.qv3"), "XXXXXXXX");
     app.record.device_model = 4;
     start();
-    ASSERT_TRUE(is_enabled(app.window, IDB_EDIT_TELEMETRY));
+    ASSERT_TRUE(enabled(IDB_EDIT_TELEMETRY));
     type(IDE_CALLSIGN, "UNSAVED");
-
     click(IDB_LOAD);  // cancelled
     EXPECT_EQ(text(IDE_CALLSIGN), "UNSAVED");
 
@@ -288,26 +203,17 @@ TEST_F(MainWindow, AFailedLoadStillShowsTheRecordAndAppliesTheEnabling) {
     EXPECT_EQ(app.protocol.status_line, "Invalid File Format");
     EXPECT_EQ(app.record.device_model, 0);
     EXPECT_EQ(text(IDE_CALLSIGN), "NOCALL");
-    EXPECT_FALSE(is_enabled(app.window, IDB_EDIT_TELEMETRY));
-
-    fake_host().open_path = folder.file("missing.qv3");
-    click(IDB_LOAD);
-    EXPECT_EQ(app.protocol.status_line, "Failed to open file");
+    EXPECT_FALSE(enabled(IDB_EDIT_TELEMETRY));
 }
 
 TEST_F(MainWindow, TestTonesGoToTheSelectedPortAndNothingElse) {
     start();
     type(IDC_PORT, "COM5");
-    type(IDE_CALLSIGN, "TYPED");
-    click(IDB_SEND_1200);
-    click(IDB_SEND_2200);
-    click(IDB_SEND_BOTH);
-    click(IDB_STOP_TEST);
+    for (const int id : {IDB_SEND_1200, IDB_SEND_2200, IDB_SEND_BOTH, IDB_STOP_TEST}) click(id);
     EXPECT_EQ(fake_serial().written,
               (std::vector<uint8_t>{kEsc, kEsc, '1', kEsc, kEsc, '2', kEsc, kEsc, '3', kEsc, kEsc, kEsc}));
     EXPECT_EQ(fake_serial().opened, (std::vector<std::string>(4, "COM5")));
     EXPECT_EQ(app.protocol.state, ProtocolState::Idle);
-    EXPECT_EQ(app.record.callsign[0], "NOCALL");
     EXPECT_TRUE(log().empty());
 }
 
@@ -316,54 +222,40 @@ TEST_F(MainWindow, QuitTelemetryAndCheckBoxCommands) {
     click(IDB_QUIT);
     EXPECT_EQ(log(), (std::vector<std::string>{"quit"}));
 
-    // The telemetry dialog edits the record; the main form is not refreshed.
-    reset_fake_host();
+    // The telemetry dialog edits the record; the main form is neither stored nor refreshed.
     type(IDE_CALLSIGN, "TYPED");
     fake_host().telemetry_edits = [](WindowHandle dialog) { set_text(dialog, IDE_TELEMETRY_TEXT, "PARM.X"); };
     click(IDB_EDIT_TELEMETRY);
-    EXPECT_EQ(log(), (std::vector<std::string>{"telemetry dialog"}));
     EXPECT_EQ(app.record.telemetry_text[0], "PARM.X");
     EXPECT_EQ(app.record.callsign[0], "NOCALL");
     EXPECT_EQ(text(IDE_CALLSIGN), "TYPED");
 
-    fake_host().telemetry_end = DialogEnd::Cancel;
-    fake_host().telemetry_edits = [](WindowHandle dialog) { set_text(dialog, IDE_TELEMETRY_TEXT, "dropped"); };
-    click(IDB_EDIT_TELEMETRY);
-    EXPECT_EQ(app.record.telemetry_text[0], "PARM.X");
-
-    toggle(IDX_TIME_SLOT);
-    toggle(IDX_POWER_SWITCH);
-    toggle(IDX_SMART_BEACON);
-    EXPECT_FALSE(get_check(app.window, IDX_TIME_SLOT));
-    EXPECT_FALSE(get_check(app.window, IDX_POWER_SWITCH));
-    EXPECT_TRUE(is_enabled(app.window, IDE_SLOW_SPEED));
-    toggle(IDX_SEND_NMEA);
-    EXPECT_FALSE(get_check(app.window, IDX_MIC_E));
-    toggle(IDX_MIC_E);
-    EXPECT_FALSE(get_check(app.window, IDX_SEND_NMEA));
-
+    // The five boxes with exclusions or enabling act through the window's commands.
+    const std::vector<std::pair<int, int>> boxes{  // each box, and a control whose enabling it changes
+        {IDX_TIME_SLOT, IDE_TIME_SLOT_OFFSET}, {IDX_SMART_BEACON, IDE_SLOW_SPEED},
+        {IDX_POWER_SWITCH, IDE_POWER_SWITCH_TIME}, {IDX_SEND_NMEA, IDE_SYMBOL}, {IDX_MIC_E, IDC_MIC_E_PATH}};
+    for (const auto& [box, control] : boxes) {
+        const bool before = enabled(control);
+        toggle(box);
+        EXPECT_NE(enabled(control), before) << "control " << control << " after a click on " << box;
+    }
     // Other boxes only toggle themselves: no exclusions, no new enabling.
     set_enabled(app.window, IDE_SLOW_SPEED, false);
     toggle(IDX_SEND_DAO);
-    click(IDT_STATUS);
     click(IDC_PORT);
-    EXPECT_FALSE(is_enabled(app.window, IDE_SLOW_SPEED));
-    EXPECT_TRUE(get_check(app.window, IDX_SMART_BEACON));
+    EXPECT_FALSE(enabled(IDE_SLOW_SPEED));
 }
 
 TEST_F(MainWindow, EveryTimerTickShowsTheStatusLine) {
     start();
-    on_timer(app);
-    EXPECT_EQ(text(IDT_STATUS), "");
     app.protocol.status_line = "Hello";
     on_timer(app);
     EXPECT_EQ(text(IDT_STATUS), "Hello");
     type(IDT_STATUS, "overwritten");
+    type(IDE_CALLSIGN, "TYPED");
     on_timer(app);
     EXPECT_EQ(text(IDT_STATUS), "Hello");
-    type(IDE_CALLSIGN, "TYPED");  // an idle step changes nothing else
-    on_timer(app);
-    EXPECT_EQ(text(IDE_CALLSIGN), "TYPED");
+    EXPECT_EQ(text(IDE_CALLSIGN), "TYPED") << "an idle step changes nothing else";
 }
 
 }  // namespace
