@@ -1,5 +1,6 @@
 // Serial port on POSIX systems (termios), with time-outs done by poll().
 #include "device/serial_port.h"
+#include "device/serial_port_platform.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -180,22 +181,9 @@ bool open(SerialPort& port) {
     return true;
 }
 
-size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
-    if (port.handle == kNoHandle) {
-        port.last_error = "Write: ComPort Invalid";
-        return 0;
-    }
-    const int fd = static_cast<int>(port.handle);
-    const size_t available = bytes != nullptr ? count : 0;
-    size_t total = 0;
-    for (size_t i = 0; i < available; ++i) {
-        const ssize_t n = write_one(fd, bytes[i]);
-        if (n <= 0) port.last_error = "Write: Failed 1";
-        sleep_ms(port, pause_ms);
-        if (n > 0) total += static_cast<size_t>(n);
-    }
-    if (total != count) port.last_error = "Write: Failed 2";
-    return total;
+ByteWritten write_single_byte(SerialPort& port, uint8_t byte) {
+    const ssize_t n = write_one(static_cast<int>(port.handle), byte);
+    return {n <= 0, n > 0 ? static_cast<size_t>(n) : 0};
 }
 
 ReadResult read_byte(SerialPort& port) {

@@ -1,5 +1,6 @@
 // Serial port on Windows (Win32 communications API, blocking I/O with time-outs).
 #include "device/serial_port.h"
+#include "device/serial_port_platform.h"
 
 #include <windows.h>
 
@@ -91,22 +92,10 @@ bool open(SerialPort& port) {
     return true;
 }
 
-size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
-    if (port.handle == kNoHandle) {
-        port.last_error = "Write: ComPort Invalid";
-        return 0;
-    }
-    const HANDLE h = as_handle(port.handle);
-    const size_t available = bytes != nullptr ? count : 0;
-    size_t total = 0;
-    for (size_t i = 0; i < available; ++i) {
-        DWORD written = 0;
-        if (WriteFile(h, &bytes[i], 1, &written, nullptr) == 0) port.last_error = "Write: Failed 1";
-        sleep_ms(port, pause_ms);
-        total += written;
-    }
-    if (total != count) port.last_error = "Write: Failed 2";
-    return total;
+ByteWritten write_single_byte(SerialPort& port, uint8_t byte) {
+    DWORD written = 0;
+    const bool failed = WriteFile(as_handle(port.handle), &byte, 1, &written, nullptr) == 0;
+    return {failed, written};
 }
 
 ReadResult read_byte(SerialPort& port) {
