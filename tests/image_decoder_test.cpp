@@ -1,253 +1,163 @@
 // Decoding received images: units, flags, blocks, per-model values, and staying inside the bytes.
-#include <gtest/gtest.h>
-
-#include "model/image_decoder.h"
 #include "test_support.h"
 
-namespace qv3 {
+namespace qv3::test {
 namespace {
 
-using test::defaults_for;
-using test::encoded;
+void put(ImageBytes& image, int at, const Bytes& bytes) { std::copy(bytes.begin(), bytes.end(), image.begin() + at); }
 
 TEST(DecodeImage, WrongLengthIsCorruptedAndLeavesTheRecordAlone) {
-    const struct {
-        int model;
-        int length;
-    } cases[] = {{3, 255}, {4, 128}, {1, 256}, {0, 0}};
-    for (const auto& c : cases) {
-        ReceivedImage image = encoded(defaults_for(c.model));
-        image.length = c.length;
-        ConfigRecord record = defaults_for(c.model);
-        record.callsign[0] = "TYPED";
+    for (const auto& [model, length] : std::vector<std::pair<int, int>>{{3, 255}, {4, 128}, {1, 256}, {0, 0}}) {
+        ConfigRecord record{.device_model = model, .callsign = {"TYPED", "NOCALL"}};
         const ConfigRecord before = record;
-        EXPECT_EQ(decode_image(image, record), DecodeOutcome::CorruptedEeprom);
+        EXPECT_EQ(decode_image({encoded(record), length}, record), DecodeOutcome::CorruptedEeprom);
         EXPECT_EQ(record, before);
     }
-    EXPECT_STREQ(decode_status_text(DecodeOutcome::CorruptedEeprom), "Corrupted EEPROM");
-    EXPECT_STREQ(decode_status_text(DecodeOutcome::Success), "Read Config Successful");
 }
 
 TEST(DecodeImage, DefaultsComeBackButForWhatTheModelCannotHold) {
-    ConfigRecord record = defaults_for(4);
-    ReceivedImage image = encoded(record);
-    record.callsign = {"X", "Y"};
-    ASSERT_EQ(decode_image(image, record), DecodeOutcome::Success);
-
-    ConfigRecord expected = defaults_for(4);
-    expected.manual_txd = {73, 73};       // 67 ms is stored as 11 units
-    expected.send_telemetry = {0, 0};     // model 4 stores no telemetry
-    expected.telemetry_channels = {1, 1};
-    EXPECT_EQ(record, expected);
+    // 67 ms is stored as 11 units, and model 4 stores no telemetry.
+    const ConfigRecord expected{.device_model = 4, .manual_txd = {73, 73}, .send_telemetry = {0, 0},
+                                .telemetry_channels = {1, 1}};
+    EXPECT_EQ(decoded(encoded(defaults_for(4)), {.device_model = 4, .callsign = {"X", "Y"}}), expected);
 }
 
 TEST(DecodeImage, DurationsUseTheSinglePrecisionUnits) {
-    EXPECT_EQ(units_to_ms(60, kQuietUnitMs), 1578);
-    EXPECT_EQ(units_to_ms(5, kQuietUnitMs), 131);
-    EXPECT_EQ(units_to_ms(0, kQuietUnitMs), 0);
-    EXPECT_EQ(units_to_ms(38, kTxdUnitMs), 253);
-    EXPECT_EQ(units_to_ms(38, kTxdUnit300BaudMs), 1013);
-    EXPECT_EQ(units_to_ms(10, kTxdUnitMs), 67);
-    EXPECT_EQ(units_to_ms(250, kTxdUnitMs), 1666);
+    const struct { uint8_t units; double unit_ms; int ms; } cases[] = {
+        {60, kQuietUnitMs, 1578}, {5, kQuietUnitMs, 131}, {0, kQuietUnitMs, 0},
+        {38, kTxdUnitMs, 253},    {38, kTxdUnit300BaudMs, 1013}, {250, kTxdUnitMs, 1666}};
+    for (const auto& c : cases) EXPECT_EQ(units_to_ms(c.units, c.unit_ms), c.ms) << int(c.units);
 
-    ReceivedImage image = encoded(defaults_for(4));
-    image.bytes[4] = 38;
-    image.bytes[38] |= 0x02;  // send_300_baud in bank 0 picks the long TXD unit
-    ConfigRecord record = defaults_for(4);
-    decode_image(image, record);
-    EXPECT_EQ(record.auto_txd[0], 1013);
-    EXPECT_EQ(record.auto_txd[1], 253);
+    ImageBytes image = encoded(defaults_for(4));
+    image[4] = 38;
+    image[38] |= 0x02;  // send_300_baud in bank 0 picks the long TXD unit
+    EXPECT_EQ(decoded(image, defaults_for(4)).auto_txd, (PerBank<uint16_t>{1013, 253}));
 }
 
-TEST(DecodeImage, TimestampComesFromTwoBits) {
-    const struct {
-        uint8_t flags;
-        int mode;
-    } cases[] = {{0x20, 0}, {0x22, 1}, {0x02, 2}, {0x00, 0}};
-    for (const auto& c : cases) {
-        ReceivedImage image = encoded(defaults_for(4));
-        image.bytes[19] = c.flags;
-        ConfigRecord record = defaults_for(4);
-        decode_image(image, record);
-        EXPECT_EQ(record.timestamp_mode[1], c.mode) << int(c.flags);
+TEST(DecodeImage, TimestampComesFromTwoBitsAndSymbolsOutsidePrintableFallBack) {
+    for (const auto& [flags, mode] : std::vector<std::pair<int, int>>{{0x20, 0}, {0x22, 1}, {0x02, 2}, {0x00, 0}}) {
+        ImageBytes image = encoded(defaults_for(4));
+        image[19] = static_cast<uint8_t>(flags);
+        EXPECT_EQ(decoded(image, defaults_for(4)).timestamp_mode[1], mode) << flags;
     }
+    ImageBytes image = encoded(defaults_for(4));
+    put(image, 30, {0x00, 0x80, 0x10, 0x20});  // codes, then tables
+    const ConfigRecord record = decoded(image, defaults_for(4));
+    EXPECT_EQ(record.symbol_code, (PerBank<char>{'-', '-'}));
+    EXPECT_EQ(record.symbol_table, (PerBank<char>{'/', ' '}));
 }
 
 TEST(DecodeImage, SharedBlocksDecodeForBothBanks) {
-    ConfigRecord source = defaults_for(6);
-    source.callsign = {"N0CALL-9", "N0CALL-9"};
-    source.path = {"", ""};
-    source.status_text = {"same", "same"};
-    source.telemetry_text = {"A\r\nB", "A\r\nB"};
-    ReceivedImage image = encoded(source);
-    EXPECT_EQ(image.bytes[0], image.bytes[1]);
-    ConfigRecord record = defaults_for(6);
-    decode_image(image, record);
-    for (int b = 0; b < 2; ++b) {
-        EXPECT_EQ(record.callsign[b], "N0CALL-9");
-        EXPECT_EQ(record.path[b], "");
-        EXPECT_EQ(record.status_text[b], "same");
-        EXPECT_EQ(record.telemetry_text[b], "A\r\nB");
-    }
+    const ConfigRecord source{.device_model = 6, .callsign = {"N0CALL-9", "N0CALL-9"}, .path = {"", ""},
+                              .manual_txd = {73, 73}, .status_text = {"same", "same"},
+                              .telemetry_text = {"A\r\nB", "A\r\nB"}};
+    const ImageBytes image = encoded(source);
+    EXPECT_EQ(image[0], image[1]);
+    EXPECT_EQ(decoded(image, defaults_for(6)), source);
 }
 
 TEST(DecodeImage, TimingBlockOnlyForTheEnabledFeature) {
-    ConfigRecord source = defaults_for(4);
-    source.time_slot_enable = {1, 1};
-    source.smart_beacon_enable = {0, 1};
-    source.slow_speed = {9, 9};
-    ReceivedImage image = encoded(source);
-    EXPECT_EQ(image.bytes[image.bytes[24]], 106);  // 120 - 15 + 1
+    ConfigRecord source{
+        .device_model = 4, .time_slot_enable = {1, 1}, .smart_beacon_enable = {0, 1}, .slow_speed = {9, 9}};
+    ImageBytes image = encoded(source);
+    EXPECT_EQ(image[image[24]], 106);  // 120 - 15 + 1
 
-    ConfigRecord record = defaults_for(4);
-    record.time_slot_offset = {1, 1};
-    record.slow_speed = {77, 77};
-    decode_image(image, record);
-    EXPECT_EQ(record.time_slot_offset[0], 15);
-    EXPECT_EQ(record.time_slot_offset[1], 15);
-    EXPECT_EQ(record.slow_speed[1], 77);  // time slotting wins; SmartBeaconing values kept
+    ConfigRecord record{.device_model = 4, .time_slot_offset = {1, 1}, .slow_speed = {77, 77}};
+    ConfigRecord back = decoded(image, record);
+    EXPECT_EQ(back.time_slot_offset, (PerBank<uint16_t>{15, 15}));
+    EXPECT_EQ(back.slow_speed[1], 77);  // time slotting wins; SmartBeaconing values kept
 
     source.time_slot_enable = {0, 0};
     source.smart_beacon_enable = {1, 0};
-    image = encoded(source);
-    record = defaults_for(4);
-    record.time_slot_offset = {1, 1};
-    decode_image(image, record);
-    EXPECT_EQ(record.slow_speed[0], 9);
-    EXPECT_EQ(record.slow_speed[1], 5);  // bank 1 has neither feature: value kept
-    EXPECT_EQ(record.time_slot_offset[0], 1);
+    record.slow_speed = {5, 5};
+    back = decoded(encoded(source), record);
+    EXPECT_EQ(back.slow_speed, (PerBank<uint8_t>{9, 5}));  // bank 1 has neither feature: value kept
+    EXPECT_EQ(back.time_slot_offset[0], 1);
 }
 
 TEST(DecodeImage, FrequencyFormsPerModel) {
-    ReceivedImage image = encoded(defaults_for(3));
-    image.bytes[40] = 0xCE;
-    image.bytes[42] = 0x70;
-    ConfigRecord record = defaults_for(3);
-    record.frequency_mhz = {1.0f, 1.0f};
-    decode_image(image, record);
-    EXPECT_EQ(record.frequency_mhz[0], 144.39f);
+    ImageBytes image = encoded(defaults_for(3));
+    image[40] = 0xCE;
+    image[42] = 0x70;
+    EXPECT_EQ(decoded(image, {.device_model = 3, .frequency_mhz = {1.0f, 1.0f}}).frequency_mhz[0], 144.39f);
 
     image = encoded(defaults_for(6));
-    const int block = image.bytes[40];
-    image.bytes[block] = 0x14;
-    image.bytes[block + 1] = 0x62;
-    image.bytes[block + 2] = 0x00;
-    record = defaults_for(6);
-    decode_image(image, record);
-    EXPECT_EQ(record.frequency_mhz[0], 146.2f);
+    put(image, image[40], {0x14, 0x62, 0x00});
+    EXPECT_EQ(decoded(image, defaults_for(6)).frequency_mhz[0], 146.2f);
 
-    ConfigRecord rux = defaults_for(5);
-    rux.frequency_mhz = {145.5f, 146.0f};
+    const ConfigRecord rux{.device_model = 5, .frequency_mhz = {145.5f, 146.0f}};
     image = encoded(rux);
-    record = defaults_for(5);
-    decode_image(image, record);
-    EXPECT_EQ(record.frequency_mhz[0], 145.5f);
-    EXPECT_EQ(record.frequency_mhz[1], 146.0f);
-
-    // Unvalidated digits contribute their value minus '0'.
-    image.bytes[image.bytes[40]] = '0' - 1;
-    decode_image(image, record);
-    EXPECT_EQ(record.frequency_mhz[0], static_cast<float>((-10000 + 9100) / 200.0));
+    EXPECT_EQ(decoded(image, defaults_for(5)).frequency_mhz, rux.frequency_mhz);
+    image[image[40]] = '0' - 1;  // unvalidated digits contribute their value minus '0'
+    EXPECT_EQ(decoded(image, rux).frequency_mhz[0], static_cast<float>((-10000 + 9100) / 200.0));
 }
 
 TEST(DecodeImage, ModelOneFixesWhatItDoesNotStore) {
-    ReceivedImage image = encoded(defaults_for(1));
-    image.bytes[38] = image.bytes[39] = 0xFF;
-    image.bytes[44] = 1;
-    ConfigRecord record = defaults_for(1);
-    record.telemetry_text = {"x", "y"};
-    record.frequency_mhz = {146.0f, 146.0f};
-    decode_image(image, record);
+    ImageBytes image = encoded(defaults_for(1));
+    image[38] = image[39] = 0xFF;
+    image[44] = 1;
+    const ConfigRecord r =
+        decoded(image, {.device_model = 1, .frequency_mhz = {146.0f, 146.0f}, .telemetry_text = {"x", "y"}});
+    EXPECT_EQ(r.frequency_mhz, (PerBank<float>{144.39f, 144.39f}));
+    EXPECT_EQ(r.telemetry_text, (PerBank<std::string>{"", ""}));
     for (int b = 0; b < 2; ++b) {
-        EXPECT_EQ(record.frequency_mhz[b], 144.39f);
-        EXPECT_EQ(record.send_telemetry[b], 0);
-        EXPECT_EQ(record.telemetry_channels[b], 1);
-        EXPECT_EQ(record.telemetry_def_rate[b], 0);
-        EXPECT_EQ(record.telemetry_text[b], "");
-        EXPECT_EQ(record.send_separate[b], 1);
-        EXPECT_EQ(record.send_300_baud[b], 1);
-        EXPECT_EQ(record.no_gt_prefix[b] | record.serial_out_high[b] | record.no_startup_packet[b] |
-                      record.serial_9600_baud[b] | record.tx_twist[b] | record.send_dao[b],
-                  0);
+        // telemetry on, channels, rate, separate, 300 baud, then the flags the model lacks
+        EXPECT_EQ((std::vector<int>{r.send_telemetry[b], r.telemetry_channels[b], r.telemetry_def_rate[b],
+                                    r.send_separate[b], r.send_300_baud[b], r.no_gt_prefix[b], r.serial_out_high[b],
+                                    r.no_startup_packet[b], r.serial_9600_baud[b], r.tx_twist[b], r.send_dao[b]}),
+                  (std::vector<int>{0, 1, 0, 1, 1, 0, 0, 0, 0, 0, 0}));
     }
 }
 
-TEST(DecodeImage, SymbolsOutsidePrintableBecomeFallbacks) {
-    ReceivedImage image = encoded(defaults_for(4));
-    image.bytes[30] = 0x00;
-    image.bytes[31] = 0x9F;
-    image.bytes[32] = 0x10;
-    image.bytes[33] = 0x20;
-    ConfigRecord record = defaults_for(4);
-    decode_image(image, record);
-    EXPECT_EQ(record.symbol_code[0], '-');
-    EXPECT_EQ(record.symbol_code[1], '-');
-    EXPECT_EQ(record.symbol_table[0], '/');
-    EXPECT_EQ(record.symbol_table[1], ' ');
-}
-
 TEST(DecodeImage, PathAddressesAndBlankElements) {
-    ReceivedImage image = encoded(defaults_for(4));
-    const int a = image.bytes[0];
-    ConfigRecord record = defaults_for(4);
-    decode_image(image, record);
-    EXPECT_EQ(record.path[0], "WIDE1-1,WIDE2-1");
-
-    image.bytes[a + 6] |= 0x01;  // end bit on the callsign's own address
-    decode_image(image, record);
-    EXPECT_EQ(record.path[0], "");
+    ImageBytes image = encoded(defaults_for(4));
+    const int a = image[0];
+    image[a + 6] |= 0x01;  // end bit on the callsign's own address
+    EXPECT_EQ(decoded(image, defaults_for(4)).path[0], "");
 
     image = encoded(defaults_for(4));
-    for (int i = 0; i < 6; ++i) image.bytes[a + 7 + i] = 0x40;  // first hop blank, SSID 0
-    image.bytes[a + 13] = 0x60;
-    decode_image(image, record);
-    EXPECT_EQ(record.path[0], "WIDE2-1");
+    put(image, a + 7, {0x40, 0x40, 0x40, 0x40, 0x40, 0x40, 0x60});  // first hop blank, SSID 0
+    EXPECT_EQ(decoded(image, defaults_for(4)).path[0], "WIDE2-1");
 }
 
 // Offsets near the end, blocks running off it and a block without an end bit:
 // the decoder keeps what lies inside and never reads past the received bytes.
 // The buffer past a 128-byte image holds bytes that must never show up.
 TEST(DecodeImage, BlocksRunningOffTheEndYieldWhatLiesInside) {
-    ReceivedImage image = encoded(defaults_for(1));
-    for (size_t i = 128; i < image.bytes.size(); ++i) image.bytes[i] = 'Q' << 1;
-    ConfigRecord record = defaults_for(1);
+    ImageBytes image = encoded(defaults_for(1));
+    std::fill(image.begin() + 128, image.end(), 'Q' << 1);
+    image[0] = 124;  // an address that starts four bytes before the end
+    put(image, 124, {'A' << 1, 'B' << 1, 'C' << 1, 'D' << 1});
+    ConfigRecord r = decoded(image, defaults_for(1));
+    EXPECT_EQ(r.callsign[0], "ABCD");
+    EXPECT_EQ(r.path[0], "");
 
-    image.bytes[0] = 124;  // an address that starts four bytes before the end
-    for (int i = 0; i < 4; ++i) image.bytes[124 + i] = static_cast<uint8_t>(('A' + i) << 1);
-    decode_image(image, record);
-    EXPECT_EQ(record.callsign[0], "ABCD");
-    EXPECT_EQ(record.path[0], "");
+    std::fill(image.begin() + 100, image.begin() + 128, 'A' << 1);  // no end bit anywhere
+    image[0] = 100;
+    r = decoded(image, r);
+    EXPECT_EQ(r.callsign[0], "AAAAAA-1");
+    EXPECT_EQ(r.path[0], "AAAAAA-1,AAAAAA-1,AAAAAA-1");
 
-    for (int i = 100; i < 128; ++i) image.bytes[i] = 'A' << 1;  // no end bit anywhere
-    image.bytes[0] = 100;
-    decode_image(image, record);
-    EXPECT_EQ(record.callsign[0], "AAAAAA-1");
-    EXPECT_EQ(record.path[0], "AAAAAA-1,AAAAAA-1,AAAAAA-1");
+    image[22] = 127;
+    image[127] = 'Z';   // a status text without a terminator ends with the image
+    image[16] |= 0x20;  // SmartBeaconing block three bytes before the end
+    image[24] = 125;
+    put(image, 125, {11, 22});
+    r = decoded(image, r);
+    EXPECT_EQ(r.status_text[0], "Z");
+    // slow and fast speed, slow rate, fast rate and minimum turn time
+    EXPECT_EQ((std::vector<int>{r.slow_speed[0], r.fast_speed[0], r.slow_rate[0], r.fast_rate[0], r.min_turn_time[0]}),
+              (std::vector<int>{11, 22, 'Z', 0, 0}));
 
-    image.bytes[22] = 127;
-    image.bytes[127] = 'Z';  // a status text without a terminator ends with the image
-    image.bytes[16] |= 0x20;  // SmartBeaconing block three bytes before the end
-    image.bytes[24] = 125;
-    image.bytes[125] = 11;
-    image.bytes[126] = 22;
-    decode_image(image, record);
-    EXPECT_EQ(record.status_text[0], "Z");
-    EXPECT_EQ(record.slow_speed[0], 11);
-    EXPECT_EQ(record.fast_speed[0], 22);
-    EXPECT_EQ(record.slow_rate[0], 'Z');
-    EXPECT_EQ(record.fast_rate[0], 0);
-    EXPECT_EQ(record.min_turn_time[0], 0);
-
-    ReceivedImage big = encoded(defaults_for(6));
-    big.bytes[0] = 252;
-    big.bytes[40] = 254;
-    big.bytes[50] = 255;
-    big.bytes[255] = 0x99;
-    ConfigRecord zenda = defaults_for(6);
-    decode_image(big, zenda);
+    ImageBytes big = encoded(defaults_for(6));
+    big[0] = 252;
+    big[40] = 254;
+    big[50] = 255;
+    big[255] = 0x99;
+    const ConfigRecord zenda = decoded(big, defaults_for(6));
     EXPECT_EQ(zenda.frequency_mhz[0], 9.9f);
     EXPECT_EQ(zenda.telemetry_text[0].size(), 1u);
 }
 
 }  // namespace
-}  // namespace qv3
+}  // namespace qv3::test

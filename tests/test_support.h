@@ -1,4 +1,4 @@
-// Helpers shared by the tests: encoded images, scratch folders, whole files and qv3 runs.
+// Helpers shared by the tests: encoded and decoded images, scratch folders, whole files and qv3 runs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,37 +13,39 @@
 
 #include "cli/qv3_cli.h"
 #include "model/config_record.h"
+#include "model/image_decoder.h"
 #include "model/image_encoder.h"
 
 namespace qv3::test {
 
-// The image the encoder builds for record, as received bytes of the model's size.
-inline ReceivedImage encoded(ConfigRecord record) {
+using Bytes = std::vector<uint8_t>;
+
+inline ConfigRecord defaults_for(int model) { return {.device_model = model}; }
+
+// The image the encoder builds for record.
+inline ImageBytes encoded(ConfigRecord record) {
     ImageBytes bytes{};
     encode_image(record, bytes);
-    ReceivedImage image;
-    image.bytes = bytes;
-    image.length = image_size_for_model(record.device_model);
-    return image;
+    return bytes;
 }
 
-inline ConfigRecord defaults_for(int model) {
-    ConfigRecord record;
-    record.device_model = model;
+// record after a successful decode of bytes as an image of the record's model.
+inline ConfigRecord decoded(const ImageBytes& bytes, ConfigRecord record) {
+    ReceivedImage image{bytes, image_size_for_model(record.device_model)};
+    EXPECT_EQ(decode_image(image, record), DecodeOutcome::Success);
     return record;
 }
 
-// A fresh, empty folder for one test inside the test program's working folder,
+// A fresh, empty folder named after the running test inside the working folder,
 // with a random suffix so that no other run shares it; removed afterwards.
 struct ScratchFolder {
-    std::filesystem::path path;
-    explicit ScratchFolder(const std::string& name) {
-        path = std::filesystem::current_path() / (name + "-" + std::to_string(std::random_device{}()));
+    std::filesystem::path path = std::filesystem::current_path() /
+        (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+         std::to_string(std::random_device{}()));
+    ScratchFolder() {
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
-    // Named after the running test.
-    ScratchFolder() : ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
     ~ScratchFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
@@ -63,12 +65,10 @@ inline void write_bytes(const std::string& path, const std::string& bytes) {
 // Runs qv3 in-process in a scratch folder and keeps what it printed.
 struct Qv3Run : ::testing::Test {
     ScratchFolder folder;
-    std::string out;
-    std::string err;
+    std::string out, err;
 
     int run(const std::vector<std::string>& args) {
-        std::ostringstream o;
-        std::ostringstream e;
+        std::ostringstream o, e;
         const int code = run_qv3(args, o, e);
         out = o.str();
         err = e.str();

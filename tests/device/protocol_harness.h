@@ -1,17 +1,33 @@
 // Drives the device protocol against the simulated line, one 100 ms tick at a time.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
+#include "../test_support.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
-#include "model/image_encoder.h"
 #include "sim/simulated_line.h"
 
 namespace qv3::test {
+
+inline sim::SimulatedLine& line() { return sim::simulated_line(); }
+
+// The logged events of one kind, in order.
+inline std::vector<sim::LineEvent> events(sim::LineEvent::Kind kind) {
+    std::vector<sim::LineEvent> out;
+    std::copy_if(line().events.begin(), line().events.end(), std::back_inserter(out),
+                 [kind](const sim::LineEvent& e) { return e.kind == kind; });
+    return out;
+}
+
+inline std::vector<uint32_t> open_speeds() {
+    std::vector<uint32_t> speeds;
+    for (const auto& e : events(sim::LineEvent::Open)) speeds.push_back(e.baud);
+    return speeds;
+}
+
+inline Bytes sent() { return sim::line_bytes(line(), sim::LineEvent::HostToTracker); }
+
+// What decoding the tracker's image for model gives.
+inline ConfigRecord trackers_record(int model) { return decoded(line().tracker.image, defaults_for(model)); }
 
 struct ProtocolHarness {
     SerialPort port;
@@ -24,8 +40,6 @@ struct ProtocolHarness {
         sim::reset_simulated_line(options);
         set_port_name(port, "COM1");
     }
-
-    sim::SimulatedLine& line() { return sim::simulated_line(); }
 
     void note_status() {
         if (statuses.empty() || statuses.back() != protocol.status_line) statuses.push_back(protocol.status_line);
@@ -47,41 +61,21 @@ struct ProtocolHarness {
     }
 
     // Ticks until the protocol is idle; fails the test past max_ticks.
-    int run(int max_ticks = 200) {
-        int ticks = 0;
-        while (protocol.state != ProtocolState::Idle) {
-            tick();
+    void run(int max_ticks = 200) {
+        for (int ticks = 0; protocol.state != ProtocolState::Idle; tick()) {
             if (++ticks > max_ticks) {
                 ADD_FAILURE() << "protocol still busy after " << max_ticks << " ticks: " << protocol.status_line;
-                break;
+                return;
             }
         }
-        return ticks;
     }
 
     // Encodes the record for its model and starts a write, as the command does.
     void start_write() {
-        protocol.retry_count = 0;
         ASSERT_EQ(encode_image(record, protocol.encoded_image), EncodeOutcome::Complete);
         protocol.encoded_for_model = record.device_model;
         start(ProtocolState::QueryVersionForWrite);
     }
-
-    std::vector<uint8_t> sent() { return sim::line_bytes(line(), sim::LineEvent::HostToTracker); }
-
-    std::vector<uint32_t> open_speeds() {
-        std::vector<uint32_t> speeds;
-        for (const auto& e : line().events) {
-            if (e.kind == sim::LineEvent::Open) speeds.push_back(e.baud);
-        }
-        return speeds;
-    }
 };
-
-inline sim::TrackerOptions tracker(int model) {
-    sim::TrackerOptions options;
-    options.model = model;
-    return options;
-}
 
 }  // namespace qv3::test
