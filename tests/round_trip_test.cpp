@@ -64,7 +64,8 @@ struct RecordGenerator {
             r.callsign[b] = wild ? text(10, 0x01, 0xFF) : canonical_address(0);
             r.path[b] = wild ? text(20, 0x20, 0x7E) : "";
             for (int hops = wild ? 0 : number(0, 2); hops > 0; --hops) {
-                r.path[b] += (r.path[b].empty() ? "" : ",") + canonical_address(1);
+                if (!r.path[b].empty()) r.path[b] += ',';
+                r.path[b] += canonical_address(1);
             }
             for (auto* f : {&r.force_printable, &r.only_send_valid, &r.time_slot_enable, &r.smart_beacon_enable,
                             &r.transmit_altitude, &r.mic_e_enable, &r.power_switch_enable, &r.allow_ttl_serial,

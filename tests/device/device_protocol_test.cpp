@@ -58,10 +58,11 @@ TEST(DeviceProtocol, WriteSendsTheImageInEightPiecesAndVerifies) {
     EXPECT_EQ(h.statuses, statuses);
 
     // After the version query: 1B 44 AA 55, the 256 bytes in order, then the read command.
-    Bytes expected{0x1B, 'V', 0x1B, 'D', 0xAA, 0x55};
-    expected.insert(expected.end(), h.protocol.encoded_image.begin(), h.protocol.encoded_image.end());
-    expected.insert(expected.end(), {0x1B, 'U'});
-    EXPECT_EQ(sent(), expected);
+    const Bytes all = sent();
+    ASSERT_EQ(all.size(), 2u + 4u + 256u + 2u);
+    EXPECT_EQ(Bytes(all.begin(), all.begin() + 6), (Bytes{0x1B, 'V', 0x1B, 'D', 0xAA, 0x55}));
+    EXPECT_TRUE(std::equal(all.begin() + 6, all.end() - 2, h.protocol.encoded_image.begin()));
+    EXPECT_EQ(Bytes(all.end() - 2, all.end()), (Bytes{0x1B, 'U'}));
 }
 
 // One byte a call with 10 ms pauses, one piece a step; only 128-byte models wait
