@@ -29,7 +29,8 @@ bool overlap(const DialogRect& a, const DialogRect& b) {
 bool same_row(const DialogRect& a, const DialogRect& b) { return a.y < b.y + b.height && b.y < a.y + a.height; }
 
 std::string name_of(const DialogLayout& d, const LayoutControl& c) {
-    return std::string(d.caption) + ": " + (c.id != kNoControlId ? std::to_string(c.id) : std::string("'") + c.text + "'");
+    const std::string control = c.id != kNoControlId ? std::to_string(c.id) : std::string("'") + c.text + "'";
+    return std::string(d.caption) + ": " + control;
 }
 
 TEST(DialogLayout, IdsAreUniqueAndEveryControlLiesInsideItsDialog) {

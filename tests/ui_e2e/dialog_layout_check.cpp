@@ -173,7 +173,8 @@ void check_dialog(HWND dialog, HWND units_of, const DialogLayout& layout, bool r
     RECT client{};
     GetClientRect(dialog, &client);
     const RECT want = pixels(units_of, {0, 0, layout.width, layout.height});
-    check(EqualRect(&client, &want) != FALSE, where + ": client area " + rect_text(client) + ", not " + rect_text(want));
+    check(EqualRect(&client, &want) != FALSE,
+          where + ": client area " + rect_text(client) + ", not " + rect_text(want));
 
     std::vector<HWND> children;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && children.size() < 512;
