@@ -127,6 +127,26 @@ bool write_file_atomically(const std::string& path, std::string_view bytes, std:
     return true;
 }
 
+std::string terminal_safe(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c <= 0x7E) {
+            out.push_back(ch);
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else {
+            out += "\\x";
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 0x0F]);
+        }
+    }
+    return out;
+}
+
 std::optional<int> parse_model_option(std::string_view text) {
     int model = -1;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), model);

@@ -44,6 +44,11 @@ std::optional<std::string> read_file_bounded(const std::string& path, size_t max
 // Writes bytes to path beside it first and renames over it when complete.
 bool write_file_atomically(const std::string& path, std::string_view bytes, std::string& error);
 
+// Text from outside (a status line carrying what a tracker sent, a port's
+// name) with control and non-ASCII bytes shown as escapes, so that it cannot
+// drive the terminal.
+std::string terminal_safe(std::string_view text);
+
 // A model code from option text: 0 to 6.
 std::optional<int> parse_model_option(std::string_view text);
 

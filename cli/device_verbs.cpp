@@ -87,28 +87,6 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
     return -1;
 }
 
-// A status line may carry whatever the tracker sent; control and non-ASCII
-// bytes are shown as escapes so they cannot drive the terminal.
-std::string terminal_safe(std::string_view text) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c <= 0x7E) {
-            out.push_back(ch);
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\n') {
-            out += "\\n";
-        } else {
-            out += "\\x";
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 0x0F]);
-        }
-    }
-    return out;
-}
-
 // Steps the protocol on the window's beat until it is idle: a step 100 ms
 // after the previous one began, or at once when that one took longer.
 void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& err) {

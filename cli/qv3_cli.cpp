@@ -28,6 +28,8 @@ constexpr std::string_view kProgramHelp =
     "                                  write a configuration and verify it\n"
     "  tone --port PORT 1200|2200|both|stop\n"
     "                                  key the transmitter with a test tone\n"
+    "  ports [--probe [PORT...]]       list the serial ports; --probe asks each\n"
+    "                                  which tracker model is attached\n"
     "\n"
     "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
     "Run 'qv3 VERB --help' for a verb's options.\n";
@@ -41,6 +43,7 @@ constexpr Verb kVerbs[] = {
     {"decode", verb_decode}, {"encode", verb_encode}, {"show", verb_show},
     {"save", verb_save},     {"diff", verb_diff},     {"version", verb_version},
     {"read", verb_read},     {"write", verb_write},   {"tone", verb_tone},
+    {"ports", verb_ports},
 };
 
 }  // namespace

@@ -23,4 +23,7 @@ int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// Lists the serial ports, and with --probe asks each for its version.
+int verb_ports(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 }  // namespace qv3

@@ -161,6 +161,13 @@ int model_for_version_reply(const std::string& reply) {
     return model;
 }
 
+std::string_view version_text_for_model(int model) {
+    for (const auto& entry : kModelTable) {
+        if (entry.model == model) return entry.version_text;
+    }
+    return {};
+}
+
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {
     if (!open(port)) {
         protocol.status_line = port.last_error;

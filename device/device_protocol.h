@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "device/serial_port.h"
 #include "model/config_record.h"
@@ -41,6 +42,10 @@ struct DeviceProtocol {
 
 // Model code of a version reply (0 when none matches), and the texts matched.
 int model_for_version_reply(const std::string& reply);
+
+// The version text a model answers with, which names it for people
+// ("Quorvale3 v1.4"); empty for a code no tracker reports.
+std::string_view version_text_for_model(int model);
 
 // Opens the port and sends the version query; follow_up is one of the three
 // query states. On an open failure only status_line changes (the port's text).

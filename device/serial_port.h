@@ -1,8 +1,9 @@
 // The one serial port through which the system talks to a tracker.
 //
 // One header, one implementation per platform chosen by the build:
-// serial_port_win32.cpp, serial_port_posix.cpp, and serial_port_simulated.cpp
-// (an in-process tracker on a virtual clock, for tests). Failures leave a fixed
+// serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
+// port_list_posix.cpp), and serial_port_simulated.cpp (an in-process tracker
+// on a virtual clock, for tests). Failures leave a fixed
 // text in last_error; callers judge reads and writes by what comes back.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv3 {
 
@@ -54,6 +56,19 @@ bool probe(SerialPort& port, std::string_view name);
 // True when a port of that name may exist, checked without opening it, so that
 // listing ports stays fast. probe still decides.
 bool port_may_exist(std::string_view name);
+
+// A serial port the system offers: name is what open takes (set_port_name),
+// description says for people what is attached, or is empty.
+struct PortInfo {
+    std::string name;
+    std::string description;
+};
+
+// The ports of this machine, sorted by name, each once. On Windows the names
+// "COM1" to "COM20" that answer a probe; elsewhere the serial devices that
+// exist, with what the system knows about them (USB maker, product, serial
+// number). Opens nothing on POSIX systems, so listing never disturbs a line.
+std::vector<PortInfo> list_ports();
 
 // Blocks the thread for ms milliseconds (the simulated backend advances its clock).
 void sleep_ms(SerialPort& port, int ms);

@@ -1,6 +1,7 @@
 // Serial port on Windows (Win32 communications API, blocking I/O with time-outs).
 #include "device/serial_port.h"
 #include "device/serial_port_platform.h"
+#include "device/com_port_list.h"
 
 #include <windows.h>
 
@@ -136,6 +137,8 @@ bool port_may_exist(std::string_view name) {
     // A mapping longer than the buffer still exists.
     return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
+
+std::vector<PortInfo> list_ports() { return list_com_ports(); }
 
 void sleep_ms(SerialPort& /*port*/, int ms) {
     if (ms > 0) Sleep(static_cast<DWORD>(ms));

@@ -128,6 +128,16 @@ bool port_may_exist(std::string_view name) {
     return line.openable.count(std::string(name)) != 0;
 }
 
+// Every name that exists, the tracker's marked.
+std::vector<PortInfo> list_ports() {
+    const SimulatedLine& line = sim::simulated_line();
+    std::vector<PortInfo> ports;
+    for (const std::string& name : line.openable) {
+        ports.push_back({name, name == line.tracker_port ? "simulated tracker" : ""});
+    }
+    return ports;
+}
+
 void sleep_ms(SerialPort& port, int ms) {
     (void)port;  // the clock is the line's, whichever port asks
     SimulatedLine& line = sim::simulated_line();

@@ -18,20 +18,13 @@ void initialise_main_window(App& app) {
     update_enabling(app.window, app.record);
 }
 
-void enumerate_ports(App& app) {
+std::vector<PortInfo> enumerate_ports(App& app) {
     clear_list(app.window, IDC_PORT);
-    SerialPort scratch;
-    bool any = false;
-    for (int n = 1; n <= kPortsToTry; ++n) {
-        const std::string name = "COM" + std::to_string(n);
-        // port_may_exist first: a probe of a port that is not there can be slow.
-        if (port_may_exist(name) && probe(scratch, name)) {
-            add_list_item(app.window, IDC_PORT, name);
-            any = true;
-        }
-    }
-    if (!any) add_list_item(app.window, IDC_PORT, kNoPortsText);
+    std::vector<PortInfo> ports = list_ports();
+    for (const PortInfo& port : ports) add_list_item(app.window, IDC_PORT, port.name);
+    if (ports.empty()) add_list_item(app.window, IDC_PORT, kNoPortsText);
     set_selection(app.window, IDC_PORT, 0);
+    return ports;
 }
 
 std::string selected_port_name(const App& app) {

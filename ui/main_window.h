@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
@@ -27,8 +28,7 @@ constexpr int kTimerPeriodMs = 100;
 // Texts of the tab control's tabs; the tab's position is the bank it shows.
 constexpr std::array<const char*, 2> kTabTexts{"Primary", "Secondary"};
 
-// enumerate_ports tries "COM1" to "COM<kPortsToTry>".
-constexpr int kPortsToTry = 20;
+// The port box's one item when the serial layer lists no port.
 constexpr const char* kNoPortsText = "No COM Ports Found";
 
 // Once the window and its controls exist (the front end inserts the tabs,
@@ -37,9 +37,11 @@ constexpr const char* kNoPortsText = "No COM Ports Found";
 // applies the enabling.
 void initialise_main_window(App& app);
 
-// Fills the port box with the ports that answer a probe, or with
-// kNoPortsText when none does, and selects the first item. app.port is not used.
-void enumerate_ports(App& app);
+// Fills the port box with the names of the ports the serial layer lists
+// (list_ports), or with kNoPortsText when there is none, and selects the
+// first item. Returns the ports listed, descriptions included, for a front
+// end that shows them beside the names. app.port is not used.
+std::vector<PortInfo> enumerate_ports(App& app);
 
 // The port box's current text, at most 99 characters.
 std::string selected_port_name(const App& app);

@@ -102,12 +102,43 @@ TEST_F(Qv3Device, StepsComeOnAHundredMillisecondBeat) {
     EXPECT_LE(sleeps[0].sleep_ms, 100);
 }
 
+TEST_F(Qv3Device, PortsListsTheLinesAndProbeNamesTheTrackerOnEach) {
+    sim::reset_simulated_line({.model = 5});
+    line().openable = {"COM1", "COM3", "COM4"};
+    line().held_elsewhere = {"COM4"};
+    ASSERT_EQ(run({"ports"}), 0) << err;
+    EXPECT_EQ(out, "COM1  simulated tracker\nCOM3\nCOM4\n");
+    EXPECT_EQ(line().open_count, 0);  // listing opens nothing
+
+    ASSERT_EQ(run({"ports", "--probe"}), 0) << err;
+    EXPECT_EQ(out,
+              "COM1  model 5 (PL-RUX v1.4)     simulated tracker\n"
+              "COM3  no answer\n"
+              "COM4  Could not open Com Port COM4\n");
+    // Named ports only, and no tracker among them: exit 1.
+    EXPECT_EQ(run({"ports", "--probe", "COM3", "/dev/none"}), 1);
+    EXPECT_EQ(out, "COM3       no answer\n/dev/none  Could not open Com Port /dev/none\n");
+
+    // A port that talks without end is given up within the probe's budget.
+    sim::reset_simulated_line({.stream = true});
+    const int64_t start = line().now_us;
+    EXPECT_EQ(run({"ports", "--probe", "COM1"}), 1);
+    EXPECT_EQ(out, "COM1  no answer\n");
+    EXPECT_LT(line().now_us - start, 4'000'000);
+    EXPECT_FALSE(line().is_open);
+
+    line().openable.clear();
+    EXPECT_EQ(run({"ports"}), 1);
+    EXPECT_EQ(err, "qv3: no serial ports found\n");
+    EXPECT_EQ(run({"ports", "COM1"}), 2);  // naming ports needs --probe
+}
+
 TEST_F(Qv3Device, UsageErrors) {
     EXPECT_EQ(run({"read"}), 2);
     EXPECT_EQ(run({"tone", "--port", "COM1", "3000"}), 2);
     EXPECT_EQ(run({"write", "--port", "COM1"}), 2);
     EXPECT_EQ(run({"write", "--port", "COM1", f("missing.txt"), "--yes"}), 1);
-    for (const std::string verb : {"version", "read", "write", "tone"}) {
+    for (const std::string verb : {"version", "read", "write", "tone", "ports"}) {
         EXPECT_EQ(run({verb, "--help"}), 0);
         EXPECT_EQ(out.rfind("usage: qv3 " + verb, 0), 0u);
     }

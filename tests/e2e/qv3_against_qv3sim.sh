@@ -7,7 +7,8 @@
 # For every model: 'qv3 read' prints exactly what 'qv3 decode' prints for the
 # simulator's image, and 'qv3 write' of a changed configuration leaves the
 # simulator holding exactly 'qv3 encode's bytes. Then the fault cases: a
-# refused question sends nothing, --silent, --only-baud 9600 and --stream.
+# refused question sends nothing, --silent, --only-baud 9600 and --stream;
+# 'qv3 ports --probe' names the simulator's model.
 # With --wine, COM1 of a Wine prefix of its own is mapped to the simulator's
 # link, and --serial-test names the Windows serial port test to run against it.
 # "--qv3sim auto" takes the native build's qv3sim.
@@ -132,6 +133,19 @@ if [[ -n "$serial_test" ]]; then
   rc=$?
   ! grep -q "SKIPPED" "$work/serial.out"
   check "the Windows serial port talks to the simulator through COM1" $((rc | $?)) "$(tail -n 3 "$work/serial.out")"
+fi
+
+start_sim --model 4
+# The link is not among the machine's ports, so it is named; under Wine the
+# COM1 to COM20 listing finds it as COM1.
+run_qv3 ports --probe "$port" >"$work/ports.out" 2>&1
+rc=$?
+tr -d '\r' <"$work/ports.out" | grep -qF "model 4 (Quorvale3 v1.4)"
+check "ports --probe names the simulator's model" $((rc | $?)) "$(cat "$work/ports.out")"
+if [[ $wine -eq 1 ]]; then
+  run_qv3 ports >"$work/ports.out" 2>&1
+  tr -d '\r' <"$work/ports.out" | grep -qx "COM1"
+  check "ports lists the simulator's COM1" $? "$(cat "$work/ports.out")"
 fi
 
 # A refused question sends nothing: not even the version query.

@@ -1,6 +1,7 @@
 // The ui tests' fakes: the form_access.h, host_services.h and serial_port.h functions over in-memory tables.
 #include <map>
 
+#include "device/com_port_list.h"
 #include "device/serial_port.h"
 #include "ui/control_ids.h"
 #include "ui/host_services.h"
@@ -197,6 +198,8 @@ bool probe(SerialPort& port, std::string_view name) {
 }
 
 bool port_may_exist(std::string_view name) { return fake_serial().may_exist.count(std::string(name)) != 0; }
+
+std::vector<PortInfo> list_ports() { return fake_serial().ports ? *fake_serial().ports : list_com_ports(); }
 
 void sleep_ms(SerialPort&, int ms) { fake_serial().clock_ms += ms; }
 

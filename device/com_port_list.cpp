@@ -1,0 +1,19 @@
+// The COM1 to COM20 probe that lists ports on Windows.
+#include "device/com_port_list.h"
+
+#include <string>
+
+namespace qv3 {
+
+std::vector<PortInfo> list_com_ports() {
+    std::vector<PortInfo> ports;
+    SerialPort scratch;
+    for (int n = 1; n <= kComPortsToTry; ++n) {
+        std::string name = "COM" + std::to_string(n);
+        // port_may_exist first: a probe of a port that is not there can be slow.
+        if (port_may_exist(name) && probe(scratch, name)) ports.push_back({std::move(name), {}});
+    }
+    return ports;
+}
+
+}  // namespace qv3
