@@ -137,7 +137,13 @@ std::string escape_text(std::string_view text) {
     return out;
 }
 
-std::string quote(std::string_view text) { return "\"" + escape_text(text) + "\""; }
+// Appended piece by piece: "\"" + a temporary string trips a false -Wrestrict in GCC 12.
+std::string quote(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += escape_text(text);
+    quoted += '"';
+    return quoted;
+}
 
 std::string format_float(float value) {
     char buffer[64];
