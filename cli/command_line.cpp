@@ -25,11 +25,20 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// A .qv3 file starts with its tag, "QV3A" or "QV3B" in any letter case.
-bool looks_like_qv3_file(std::string_view content) {
-    std::string tag(content.substr(0, 4));
-    for (auto& c : tag) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    return tag == "QV3A" || tag == "QV3B";
+char upper(char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); }
+
+// A .qv3 file starts with its tag ("QV3A", "QV3B", in any letter case) and is
+// usually named so. Either sign makes the source a configuration file, so that
+// a damaged one is reported as such and never read as a settings text.
+bool is_configuration_file(std::string_view path, std::string_view content) {
+    auto ends_in = [](std::string_view text, std::string_view tail) {
+        if (text.size() < tail.size()) return false;
+        for (size_t i = 0; i < tail.size(); ++i) {
+            if (upper(text[text.size() - tail.size() + i]) != tail[i]) return false;
+        }
+        return true;
+    };
+    return ends_in(content.substr(0, 3), "QV3") || ends_in(path, ".QV3");
 }
 
 }  // namespace
@@ -156,28 +165,38 @@ std::optional<int> parse_model_option(std::string_view text) {
     return model;
 }
 
-std::optional<ConfigRecord> load_configuration_source(const std::string& path, std::string& error) {
+std::optional<ConfigurationSource> load_configuration_source(const std::string& path, std::string& error) {
     const auto content = read_file_bounded(path, kMaxSettingsTextBytes, error);
     if (!content) return std::nullopt;
-    ConfigRecord record;
-    if (looks_like_qv3_file(*content) && path != "-") {
+    ConfigurationSource source;
+    if (content->empty()) {
+        source.sets_a_setting = false;
+        return source;
+    }
+    if (is_configuration_file(path == "-" ? std::string_view() : std::string_view(path), *content)) {
+        if (path == "-") {
+            error = "-: a configuration file is read by its name, not from standard input";
+            return std::nullopt;
+        }
         ReceivedImage image;
-        const std::string status = load_config_file(path, record, image);
+        const std::string status = load_config_file(path, source.record, image);
         if (status != "File Loaded") {
             error = path + ": " + status;
             return std::nullopt;
         }
-        return record;
+        return source;
     }
     if (content->size() > kMaxSettingsTextBytes) {
         error = path + ": settings text too large";
         return std::nullopt;
     }
-    if (auto problem = parse_settings_text(*content, record); !problem.empty()) {
+    size_t keys_set = 0;
+    if (auto problem = parse_settings_text(*content, source.record, keys_set); !problem.empty()) {
         error = path + ": " + problem;
         return std::nullopt;
     }
-    return record;
+    source.sets_a_setting = keys_set > 0;
+    return source;
 }
 
 }  // namespace qv3

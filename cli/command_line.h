@@ -52,8 +52,15 @@ std::string terminal_safe(std::string_view text);
 // A model code from option text: 0 to 6.
 std::optional<int> parse_model_option(std::string_view text);
 
-// Loads a configuration source: a .qv3 file (recognised by its tag) as the
-// application's Load does, or a settings text onto the defaults.
-std::optional<ConfigRecord> load_configuration_source(const std::string& path, std::string& error);
+// A configuration as qv3 write and diff read it.
+struct ConfigurationSource {
+    ConfigRecord record;
+    bool sets_a_setting = true;  // false for an empty file or a text of comments only
+};
+
+// Loads a configuration source: a .qv3 file (one that starts with the tag or is
+// named *.qv3, in any letter case) as the application's Load does, or a
+// settings text onto the defaults.
+std::optional<ConfigurationSource> load_configuration_source(const std::string& path, std::string& error);
 
 }  // namespace qv3

@@ -51,6 +51,7 @@ struct DeviceSession {
     SerialPort port;
     DeviceProtocol protocol;
     std::unique_ptr<std::FILE, FileCloser> trace_file;
+    std::string trace_name;
 };
 
 // Parses the common options; returns an exit code, or -1 to go on.
@@ -71,17 +72,24 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
         session.port.baud_rate = baud->second == "4800" ? 4800 : 9600;
     }
     if (const auto trace = parsed.values.find("--trace"); trace != parsed.values.end()) {
+        // Like a bad option, a trace that cannot be kept stops the verb before the port is opened.
         session.trace_file.reset(std::fopen(trace->second.c_str(), "w"));
         if (!session.trace_file) {
             err << "qv3: cannot create " << trace->second << "\n";
-            return kExitFailure;
+            return kExitUsage;
         }
+        session.trace_name = trace->second;
         std::FILE* file = session.trace_file.get();
         const SerialPort* line = &session.port;
         const int64_t start = line_clock_ms(session.port);
-        session.protocol.trace = [file, line, start](TraceDirection direction, uint8_t byte) {
-            std::fprintf(file, "%10lld %s %02X\n", static_cast<long long>(line_clock_ms(*line) - start),
-                         direction == TraceDirection::Sent ? "sent" : "recv", byte);
+        session.protocol.trace = [file, line, start](TraceDirection direction, uint32_t value) {
+            const auto at = static_cast<long long>(line_clock_ms(*line) - start);
+            if (direction == TraceDirection::LineSpeed) {
+                std::fprintf(file, "%10lld baud %u\n", at, static_cast<unsigned>(value));
+            } else {
+                std::fprintf(file, "%10lld %s %02X\n", at, direction == TraceDirection::Sent ? "sent" : "recv",
+                             static_cast<unsigned>(value));
+            }
         };
     }
     return -1;
@@ -135,10 +143,19 @@ bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostre
            reply.rfind("Y", 0) == 0;
 }
 
-}  // namespace
+// A trace that could not be written fails the verb, but only once the
+// exchange is over: a write to the tracker is never cut short for its trace.
+int end_session(DeviceSession& session, int code, std::ostream& err) {
+    std::FILE* trace = session.trace_file.get();
+    if (trace == nullptr) return code;
+    const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
+    if (std::fclose(session.trace_file.release()) == 0 && written) return code;
+    err << "qv3: cannot write the trace " << session.trace_name << "\n";
+    return kExitFailure;
+}
 
-int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    DeviceSession session;
+int version_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
+                     std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {});
     if (const int code = begin_session(parsed, 0, kVersionHelp, session, out, err); code >= 0) return code;
     ConfigRecord record;
@@ -148,8 +165,8 @@ int verb_version(const std::vector<std::string>& args, std::ostream& out, std::o
     return kExitOk;
 }
 
-int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    DeviceSession session;
+int read_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud", "-o"}, {});
     if (const int code = begin_session(parsed, 0, kReadHelp, session, out, err); code >= 0) return code;
     ConfigRecord record;
@@ -165,16 +182,22 @@ int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return saved.status == "File Saved" ? kExitOk : kExitFailure;
 }
 
-int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    DeviceSession session;
+int write_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
+                   std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes"});
     if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
     std::string error;
-    auto record = load_configuration_source(parsed.positional[0], error);
-    if (!record) {
+    auto source = load_configuration_source(parsed.positional[0], error);
+    if (!source) {
         err << "qv3: " << error << "\n";
         return kExitFailure;
     }
+    // An empty file would otherwise write the factory defaults over the tracker's settings.
+    if (!source->sets_a_setting) {
+        err << "qv3: " << parsed.positional[0] << " sets no setting; nothing written\n";
+        return kExitFailure;
+    }
+    ConfigRecord* const record = &source->record;
     // Everything is confirmed before the first byte goes out.
     if (!parsed.switches.count("--yes")) {
         for (const char* question : write_questions_for(*record)) {
@@ -204,8 +227,8 @@ int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ost
     return status_is(session, "Config Written Successfully!") ? kExitOk : kExitFailure;
 }
 
-int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    DeviceSession session;
+int tone_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {});
     if (const int code = begin_session(parsed, 1, kToneHelp, session, out, err); code >= 0) return code;
     const std::string& which = parsed.positional[0];
@@ -225,7 +248,36 @@ int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << session.port.last_error << "\n";
         return kExitFailure;
     }
+    // The tone goes on until told to stop, so say how.
+    if (command == TestCommand::StopTest) {
+        err << "Sent stop\n";
+    } else {
+        err << "Sent " << (command == TestCommand::ToneBoth ? "1200 Hz and 2200 Hz tones" : which + " Hz tone")
+            << "; 'qv3 tone --port " << terminal_safe(session.port.port_name) << " stop' stops it\n";
+    }
     return kExitOk;
+}
+
+}  // namespace
+
+int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    return end_session(session, version_exchange(session, args, out, err), err);
+}
+
+int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    return end_session(session, read_exchange(session, args, out, err), err);
+}
+
+int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    return end_session(session, write_exchange(session, args, out, err), err);
+}
+
+int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    DeviceSession session;
+    return end_session(session, tone_exchange(session, args, out, err), err);
 }
 
 }  // namespace qv3

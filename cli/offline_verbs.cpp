@@ -162,7 +162,7 @@ int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {}, {});
     if (const int code = usage_outcome(parsed, 2, kDiffHelp, out, err); code >= 0) return code;
-    std::optional<ConfigRecord> sides[2];
+    std::optional<ConfigurationSource> sides[2];
     for (int i = 0; i < 2; ++i) {
         std::string error;
         sides[i] = load_configuration_source(parsed.positional[static_cast<size_t>(i)], error);
@@ -171,8 +171,8 @@ int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return kExitUsage;
         }
     }
-    const auto a = settings_to_pairs(*sides[0]);
-    const auto b = settings_to_pairs(*sides[1]);
+    const auto a = settings_to_pairs(sides[0]->record);
+    const auto b = settings_to_pairs(sides[1]->record);
     bool differ = false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].second == b[i].second) continue;

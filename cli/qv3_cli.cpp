@@ -48,7 +48,9 @@ constexpr Verb kVerbs[] = {
 
 }  // namespace
 
-int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << "qv3: no verb given (see qv3 --help)\n";
         return kExitUsage;
@@ -62,6 +64,17 @@ int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     err << "qv3: unknown verb '" << args[0] << "' (see qv3 --help)\n";
     return kExitUsage;
+}
+
+}  // namespace
+
+int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const int code = run_verb(args, out, err);
+    // Output lost to a full disk or a closed pipe is a failure, whatever the verb made of its work.
+    out.flush();
+    if (out.good()) return code;
+    err << "qv3: cannot write to standard output\n";
+    return kExitFailure;
 }
 
 }  // namespace qv3

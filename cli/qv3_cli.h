@@ -7,7 +7,8 @@
 
 namespace qv3 {
 
-// Runs one qv3 command line (without the program name). Returns the exit code.
+// Runs one qv3 command line (without the program name). Returns the exit code:
+// 1 when out could not be written, whatever the verb returned.
 int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The offline verbs; args exclude the verb itself.

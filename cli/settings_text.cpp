@@ -137,7 +137,13 @@ std::string escape_text(std::string_view text) {
     return out;
 }
 
-std::string quote(std::string_view text) { return "\"" + escape_text(text) + "\""; }
+// Appended piece by piece: "\"" + a temporary string trips a false -Wrestrict in GCC 12.
+std::string quote(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += escape_text(text);
+    quoted += '"';
+    return quoted;
+}
 
 std::string format_float(float value) {
     char buffer[64];
@@ -334,7 +340,16 @@ std::string settings_to_text(const ConfigRecord& record) {
 }
 
 std::string parse_settings_text(std::string_view text, ConfigRecord& record) {
+    size_t keys_set = 0;
+    return parse_settings_text(text, record, keys_set);
+}
+
+std::string parse_settings_text(std::string_view text, ConfigRecord& record, size_t& keys_set) {
+    keys_set = 0;
     if (text.size() > kMaxSettingsTextBytes) return "settings text too large";
+    // Editors on Windows often begin a UTF-8 file with a byte-order mark.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
     ConfigRecord parsed = record;
     std::map<std::string, int, std::less<>> seen;
     int line_number = 0;
@@ -351,9 +366,10 @@ std::string parse_settings_text(std::string_view text, ConfigRecord& record) {
         const std::string_view key = trim(line.substr(0, equals));
         const std::string_view value = trim(line.substr(equals + 1));
         const auto target = find_key(key);
-        if (!target) return where + "unknown key '" + std::string(key) + "'";
+        // A key with an invisible byte in it looks like a good one; show the byte.
+        if (!target) return where + "unknown key '" + escape_text(key) + "'";
         if (const auto previous = seen.find(key); previous != seen.end()) {
-            return where + "duplicate key '" + std::string(key) + "' (first on line " +
+            return where + "duplicate key '" + escape_text(key) + "' (first on line " +
                    std::to_string(previous->second) + ")";
         }
         seen.emplace(std::string(key), line_number);
@@ -362,6 +378,7 @@ std::string parse_settings_text(std::string_view text, ConfigRecord& record) {
         }
     }
     record = std::move(parsed);
+    keys_set = seen.size();
     return {};
 }
 

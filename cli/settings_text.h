@@ -19,9 +19,12 @@ std::string settings_to_text(const ConfigRecord& record);
 std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record);
 
 // Reads a settings text onto record: keys in any order, a missing key keeps the
-// value record already holds. Returns "" on success; otherwise a message that
-// names the line, and record is left as it was.
+// value record already holds, a leading UTF-8 byte-order mark is skipped.
+// Returns "" on success; otherwise a message that names the line (a key shown
+// with its invisible bytes escaped), and record is left as it was.
 std::string parse_settings_text(std::string_view text, ConfigRecord& record);
+// The same, also counting the keys the text set (0 for a text of comments only).
+std::string parse_settings_text(std::string_view text, ConfigRecord& record, size_t& keys_set);
 
 // Largest settings text the readers accept.
 constexpr size_t kMaxSettingsTextBytes = 1 << 20;

@@ -84,6 +84,7 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
         const int32_t previous_tries = protocol.retry_count++;
         if (previous_tries < 4) {
             port.baud_rate = port.baud_rate == 4800 ? 9600 : 4800;
+            if (protocol.trace) protocol.trace(TraceDirection::LineSpeed, port.baud_rate);
             start_version_query(protocol, port, protocol.state);
             return true;
         }

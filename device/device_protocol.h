@@ -23,8 +23,9 @@ enum class ProtocolState {
 
 enum class TestCommand { Tone1200, Tone2200, ToneBoth, StopTest };
 
-// Direction of a traced byte.
-enum class TraceDirection { Sent, Received };
+// What a trace call reports: a byte sent or received, or the line speed the
+// next open will use (the version query's retry switches it).
+enum class TraceDirection { Sent, Received, LineSpeed };
 
 struct DeviceProtocol {
     ProtocolState state = ProtocolState::Idle;
@@ -36,8 +37,9 @@ struct DeviceProtocol {
     ReceivedImage received_image;
     ImageBytes encoded_image{};
     int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
-    // Called for every byte sent and received, when set (qv3 --trace).
-    std::function<void(TraceDirection, uint8_t)> trace;
+    // Called for every byte sent and received, with the byte, and for every
+    // change of line speed, with the baud rate; when set (qv3 --trace).
+    std::function<void(TraceDirection, uint32_t)> trace;
 };
 
 // Model code of a version reply (0 when none matches), and the texts matched.

@@ -3,8 +3,10 @@
 // One header, one implementation per platform chosen by the build:
 // serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
 // port_list_posix.cpp), and serial_port_simulated.cpp (an in-process tracker
-// on a virtual clock, for tests). Failures leave a fixed
-// text in last_error; callers judge reads and writes by what comes back.
+// on a virtual clock, for tests). Failures leave a fixed text in last_error;
+// callers judge reads and writes by what comes back. On POSIX a failed open
+// also says why ("Could not open Com Port NAME (Permission denied: ...)",
+// "...: NAME is not a serial port"), so that the user can act.
 #pragma once
 
 #include <cstddef>

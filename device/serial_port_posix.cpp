@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace qv3 {
@@ -135,6 +136,23 @@ ssize_t write_one(int fd, uint8_t byte) {
     }
 }
 
+// Why an open failed, in words a Linux user can act on: the usual cause of a
+// refused open is a user outside the group that owns the serial devices.
+std::string open_failure(const SerialPort& port, int error) {
+    std::string reason = error == EACCES || error == EPERM
+                             ? "Permission denied: add your user to the 'dialout' group, then log in again"
+                             : std::strerror(error);
+    return "Could not open Com Port " + port.port_name + " (" + reason + ")";
+}
+
+// A file that opened but has no line settings: a regular file, /dev/null.
+std::string settings_failure(const SerialPort& port, int error, std::string_view what) {
+    if (error == ENOTTY || error == EINVAL) {
+        return "Could not open Com Port " + port.port_name + ": " + port.port_name + " is not a serial port";
+    }
+    return "Could not open Com Port " + port.port_name + ": " + std::string(what) + " (" + std::strerror(error) + ")";
+}
+
 }  // namespace
 
 bool open(SerialPort& port) {
@@ -145,12 +163,13 @@ bool open(SerialPort& port) {
 
     // O_NONBLOCK: a line without carrier cannot hold up the open, and no read
     // or write can block past the deadlines poll keeps.
+    // A name with a NUL inside names no file at all.
     std::string path;
     const int fd = to_path(port.port_name, path)
                        ? ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)
                        : -1;
     if (fd < 0) {
-        port.last_error = "Could not open Com Port " + port.port_name;
+        port.last_error = open_failure(port, path.empty() ? ENOENT : errno);
         return false;
     }
     // Exclusive use: the lock keeps out every program that asks for it, root
@@ -158,21 +177,27 @@ bool open(SerialPort& port) {
     // root. The lock comes first so that a refused open never touches the
     // terminal flag of the program that holds the port.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;  // another program holds the port
         ::close(fd);
-        port.last_error = "Could not open Com Port " + port.port_name;
+        port.last_error = open_failure(port, error);
         return false;
     }
     ::ioctl(fd, TIOCEXCL);
     port.handle = fd;
 
+    // After these failures the handle stays held, as on every platform; the
+    // next open or close releases it.
     termios current{};
     if (::tcgetattr(fd, &current) != 0) {
-        port.last_error = "Open: GetCommState failed";
+        port.last_error = settings_failure(port, errno, "cannot read the line settings");
         return false;
     }
     speed_t speed{};
+    errno = 0;
     if (!speed_for(port.baud_rate, speed) || !configure_line(fd, speed)) {
-        port.last_error = "Open: SetCommState failed";
+        const std::string what = "cannot set the line to " + std::to_string(port.baud_rate) + " baud, 8N1";
+        port.last_error = "Could not open Com Port " + port.port_name + ": " + what +
+                          (errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : std::string());
         return false;
     }
     // Pseudo-terminals have no modem lines; that is no reason to fail.

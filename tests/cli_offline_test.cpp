@@ -63,6 +63,55 @@ TEST_F(Qv3Offline, SaveShowAndDiff) {
     EXPECT_EQ(err, "Failed to read data\n");
 }
 
+// A .qv3 source is known by its tag or its name, in any letter case, and a
+// damaged one says so; a settings text may begin with a byte-order mark.
+TEST_F(Qv3Offline, DiffTellsConfigurationFilesFromSettingsTexts) {
+    write_bytes(f("plain.txt"), "model = 3\nprimary.callsign = \"K1ABC\"\n");
+    write_bytes(f("bom.txt"), "\xEF\xBB\xBFmodel = 3\nprimary.callsign = \"K1ABC\"\n");
+    EXPECT_EQ(run({"diff", f("plain.txt"), f("bom.txt")}), 0) << err;
+
+    const std::pair<std::string, std::string> damaged[] = {
+        {"tag.txt", "qv3x = 1\n"},  // the tag decides, whatever the name
+        {"short.txt", "QV3B"},
+        {"text.QV3", "model = 3\n"},  // the name decides, whatever the content
+    };
+    for (const auto& [name, content] : damaged) write_bytes(f(name), content);
+    const std::pair<std::string, std::string> expected[] = {
+        {"tag.txt", "Invalid File Format"}, {"short.txt", "Failed to read data"}, {"text.QV3", "Invalid File Format"}};
+    for (const auto& [name, status] : expected) {
+        EXPECT_EQ(run({"diff", f("plain.txt"), f(name)}), 2);
+        EXPECT_EQ(err, "qv3: " + f(name) + ": " + status + "\n");
+    }
+
+    // An invisible byte in a key, a byte-order mark past the start included, is shown escaped.
+    const std::pair<std::string, std::string> odd_keys[] = {
+        {"\xEF\xBB\xBFmodel = 3\nprimary.call\xC2\xA0sign = 1\n", "line 2: unknown key 'primary.call\\xC2\\xA0sign'"},
+        {"model = 3\n\xEF\xBB\xBFmodel = 1\n", "line 2: unknown key '\\xEF\\xBB\\xBFmodel'"},
+        {"mo\x1B[2Jdel = 3\n", "line 1: unknown key 'mo\\x1B[2Jdel'"},
+    };
+    for (const auto& [text, problem] : odd_keys) {
+        write_bytes(f("odd.txt"), text);
+        EXPECT_EQ(run({"diff", f("plain.txt"), f("odd.txt")}), 2);
+        EXPECT_EQ(err, "qv3: " + f("odd.txt") + ": " + problem + "\n");
+    }
+}
+
+// A full disk or a closed pipe under standard output is a failure with one line.
+TEST_F(Qv3Offline, OutputThatCannotBeWrittenExitsOne) {
+    write_bytes(f("a.txt"), "model = 5\n");
+    ASSERT_EQ(run({"save", f("a.txt"), "-o", f("a.qv3")}), 0) << err;
+    ASSERT_EQ(run({"encode", f("a.txt"), "-o", f("a.img")}), 0) << err;
+    const std::vector<std::vector<std::string>> verbs = {
+        {"show", f("a.qv3")}, {"decode", "--model", "5", f("a.img")}, {"diff", f("a.qv3"), f("empty")}, {"--help"}};
+    write_bytes(f("empty"), "");
+    for (const auto& args : verbs) {
+        std::ostringstream o, e;
+        o.setstate(std::ios::badbit);  // as a stream whose writes fail
+        EXPECT_EQ(run_qv3(args, o, e), 1) << args[0];
+        EXPECT_EQ(e.str(), "qv3: cannot write to standard output\n") << args[0];
+    }
+}
+
 TEST_F(Qv3Offline, UsageErrorsExitTwoWithOneLine) {
     const std::vector<std::vector<std::string>> cases = {
         {}, {"frobnicate"}, {"decode", "x"}, {"decode", "--model", "9", "x"}, {"decode", "--model"}, {"encode", "x"},

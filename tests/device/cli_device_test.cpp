@@ -53,7 +53,7 @@ TEST_F(Qv3Device, FailuresExitOneWithTheFinalStatus) {
     EXPECT_EQ(last_line(), "Quorvale3 not found : ()");
     EXPECT_EQ(out, "");
 
-    write_bytes(f("d.txt"), "");
+    write_bytes(f("d.txt"), "model = 1\n");
     using Args = std::vector<std::string>;
     for (const auto& args : {Args{"version", "--port", "COM1"}, Args{"read", "--port", "COM1"},
                              Args{"write", "--port", "COM1", f("d.txt"), "--yes"}}) {
@@ -66,6 +66,65 @@ TEST_F(Qv3Device, FailuresExitOneWithTheFinalStatus) {
         EXPECT_EQ(run(args), 1);
         EXPECT_EQ(err, "Could not open Com Port COM9\n");
     }
+}
+
+// Nothing the user did not mean reaches the tracker: not even the version query.
+TEST_F(Qv3Device, WriteRefusesSourcesThatSetNothingOrAreDamaged) {
+    const struct {
+        const char* name;
+        const char* content;
+        const char* problem;
+    } cases[] = {
+        {"empty.qv3", "", " sets no setting; nothing written"},
+        {"comments.txt", "# all commented out\n\n  # model = 4\n", " sets no setting; nothing written"},
+        {"bom.txt", "\xEF\xBB\xBF\n", " sets no setting; nothing written"},
+        {"cut.qv3", "QV3B", ": Failed to read data"},
+        {"text.Qv3", "model = 4\n", ": Invalid File Format"},
+        {"tagged.txt", "Qv3 = 4\n", ": Invalid File Format"},
+    };
+    for (const auto& c : cases) {
+        write_bytes(f(c.name), c.content);
+        sim::reset_simulated_line();
+        EXPECT_EQ(run({"write", "--port", "COM1", f(c.name), "--yes"}), 1) << c.name;
+        EXPECT_EQ(err, "qv3: " + f(c.name) + c.problem + "\n");
+        EXPECT_TRUE(line().events.empty()) << c.name << " opened the port";
+    }
+    // A byte-order mark before real settings is no obstacle.
+    write_bytes(f("bom_set.txt"), "\xEF\xBB\xBFprimary.callsign = \"K1ABC\"\n");
+    sim::reset_simulated_line({.model = 4});
+    EXPECT_EQ(run({"write", "--port", "COM1", f("bom_set.txt"), "--yes"}), 0) << err;
+    EXPECT_EQ(trackers_record(4).callsign[0], "K1ABC");
+}
+
+TEST_F(Qv3Device, ToneSaysWhatItSentAndHowToStopIt) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"1200", "Sent 1200 Hz tone; 'qv3 tone --port COM1 stop' stops it"},
+        {"2200", "Sent 2200 Hz tone; 'qv3 tone --port COM1 stop' stops it"},
+        {"both", "Sent 1200 Hz and 2200 Hz tones; 'qv3 tone --port COM1 stop' stops it"},
+        {"stop", "Sent stop"},
+    };
+    for (const auto& [which, said] : cases) {
+        sim::reset_simulated_line();
+        EXPECT_EQ(run({"tone", "--port", "COM1", which}), 0) << err;
+        EXPECT_EQ(err, said + "\n");
+    }
+}
+
+// A trace that cannot be created stops the verb before the port is opened; one
+// that fails on the way fails the verb once the exchange is over.
+TEST_F(Qv3Device, TraceFailures) {
+    sim::reset_simulated_line();
+    EXPECT_EQ(run({"tone", "--port", "COM1", "both", "--trace", f("missing-folder/t")}), 2);
+    EXPECT_EQ(err, "qv3: cannot create " + f("missing-folder/t") + "\n");
+    EXPECT_TRUE(line().events.empty());
+
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    write_bytes(f("s.txt"), "primary.callsign = \"K1ABC\"\n");
+    sim::reset_simulated_line({.model = 4});
+    EXPECT_EQ(run({"write", "--port", "COM1", f("s.txt"), "--yes", "--trace", "/dev/full"}), 1);
+    EXPECT_EQ(last_line(), "qv3: cannot write the trace /dev/full");
+    EXPECT_NE(err.find("\nConfig Written Successfully!\n"), std::string::npos) << err;
+    EXPECT_EQ(trackers_record(4).callsign[0], "K1ABC");
 }
 
 TEST_F(Qv3Device, ToneAndTrace) {
@@ -83,6 +142,15 @@ TEST_F(Qv3Device, ToneAndTrace) {
     const std::string trace = read_bytes(f("v.txt"));
     EXPECT_NE(trace.find("recv 0D"), std::string::npos);
     EXPECT_NE(trace.find("recv 0A"), std::string::npos);
+
+    // A tracker that only hears 9600 baud answers after the switch the trace shows.
+    sim::reset_simulated_line({.model = 6, .only_baud = 9600});
+    ASSERT_EQ(run({"version", "--port", "COM1", "--trace", f("b.txt")}), 0) << err;
+    const std::string switched = read_bytes(f("b.txt"));
+    const size_t speed = switched.find(" baud 9600");
+    ASSERT_NE(speed, std::string::npos) << switched;
+    EXPECT_EQ(switched.find(" recv "), switched.find(" recv ", speed)) << switched;
+    EXPECT_EQ(switched.find(" baud 4800"), std::string::npos) << switched;
 }
 
 TEST_F(Qv3Device, BaudChoosesTheFirstQuerysSpeed) {

@@ -7,8 +7,9 @@
 # For every model: 'qv3 read' prints exactly what 'qv3 decode' prints for the
 # simulator's image, and 'qv3 write' of a changed configuration leaves the
 # simulator holding exactly 'qv3 encode's bytes. Then the fault cases: a
-# refused question sends nothing, --silent, --only-baud 9600 and --stream;
-# 'qv3 ports --probe' names the simulator's model.
+# refused question sends nothing, --silent, --only-baud 9600, sources that set
+# nothing, trace and output failures, and --stream; 'qv3 ports --probe' names
+# the simulator's model.
 # With --wine, COM1 of a Wine prefix of its own is mapped to the simulator's
 # link, and --serial-test names the Windows serial port test to run against it.
 # "--qv3sim auto" takes the native build's qv3sim.
@@ -165,8 +166,55 @@ tr -d '\r' <"$work/silent.err" | tail -n 1 | grep -qxF "Quorvale3 not found : ()
 check "--silent ends with 'Quorvale3 not found : ()'" $(( (rc == 1 ? 0 : 1) | $? ))
 
 start_sim --model 6 --only-baud 9600
-run_qv3 read --port "$port" >/dev/null 2>"$work/baud.err"
-check "--only-baud 9600 is read on the second query" $?
+run_qv3 read --port "$port" --trace "$work/baud.trace" >/dev/null 2>"$work/baud.err"
+rc=$?
+grep -q " baud 9600$" <(tr -d '\r' <"$work/baud.trace")
+check "--only-baud 9600 is read on the second query, and the trace shows the switch" $((rc | $?))
+
+# Sources that set nothing, and a trace that cannot be created, stop qv3
+# before it opens the port.
+start_sim --model 4
+: >"$work/empty.qv3"
+printf '# model = 4\n' >"$work/comments.txt"
+for source in empty.qv3 comments.txt; do
+  run_qv3 write --port "$port" "$work/$source" --yes >/dev/null 2>"$work/nothing.err"
+  rc=$?
+  tr -d '\r' <"$work/nothing.err" | grep -qF "$source sets no setting; nothing written"
+  said=$?
+  ! grep -q " rx " "$work/sim.log"
+  check "write of $source is refused and sends nothing" $(( (rc == 1 ? 0 : 1) | said | $? ))
+done
+run_qv3 version --port "$port" --trace "$work/no-such-folder/t" >/dev/null 2>"$work/trace.err"
+rc=$?
+! grep -q " rx " "$work/sim.log"
+check "--trace into a missing folder exits 2 and sends nothing" $(( (rc == 2 ? 0 : 1) | $? ))
+
+# Output that cannot be written (a full disk, a pipe without a reader) fails
+# with one line on standard error.
+if [[ $wine -eq 0 ]]; then
+  printf 'model = 4\n' >"$work/four.txt"
+  run_qv3 save "$work/four.txt" -o "$work/four.qv3" 2>/dev/null
+  mkfifo "$work/fifo"
+  for sink in full pipe; do
+    for verb in show read; do
+      args=("$work/four.qv3")
+      [[ $verb == read ]] && args=(--port "$port")
+      if [[ $sink == full ]]; then
+        run_qv3 "$verb" "${args[@]}" >/dev/full 2>"$work/out.err"
+        rc=$?
+      else
+        # fd 5 writes into the fifo; fd 4, its only reader, is closed first.
+        exec 4<>"$work/fifo" 5>"$work/fifo"
+        exec 4<&-
+        run_qv3 "$verb" "${args[@]}" >&5 2>"$work/out.err"
+        rc=$?
+        exec 5>&-
+      fi
+      tail -n 1 "$work/out.err" | grep -qx "qv3: cannot write to standard output"
+      check "$verb into a $sink output exits 1 and says so" $(( (rc == 1 ? 0 : 1) | $? )) "rc $rc"
+    done
+  done
+fi
 
 start_sim --model 4 --stream
 for verb in version read write; do

@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -111,7 +113,7 @@ TEST_F(SerialPortPosix, OnlyOnePortHoldsTheLineAndOpeningAgainReopensIt) {
     SerialPort second;
     set_port_name(second, path);
     EXPECT_FALSE(open(second));
-    EXPECT_EQ(second.last_error, "Could not open Com Port " + path);
+    EXPECT_EQ(second.last_error, "Could not open Com Port " + path + " (Device or resource busy)");
     EXPECT_EQ(second.handle, kNoHandle);
 
     // The refused opener left the holder's line alone, and reopening discarded nothing.
@@ -137,33 +139,82 @@ TEST_F(SerialPortPosix, AHungUpLineFailsReadsAndWrites) {
     close(port);
 }
 
-TEST_F(SerialPortPosix, OpenFailuresReportTheirStep) {
+TEST_F(SerialPortPosix, OpenFailuresSayWhyInWordsAUserCanActOn) {
+    const test::ScratchFolder folder;
+    test::write_bytes(folder.file("plain"), "");
     SerialPort port;
     // A name with a NUL inside names no file, not the part before the NUL.
-    for (const std::string& name : {kMissingPath, path + std::string(1, '\0') + "x"}) {
+    const std::pair<std::string, std::string> refused[] = {
+        {kMissingPath, " (No such file or directory)"},
+        {path + std::string(1, '\0') + "x", " (No such file or directory)"},
+        {folder.path.string(), " (Is a directory)"},
+    };
+    for (const auto& [name, reason] : refused) {
         set_port_name(port, name);
         EXPECT_FALSE(open(port));
-        EXPECT_EQ(port.last_error, "Could not open Com Port " + name);
+        EXPECT_EQ(port.last_error, "Could not open Com Port " + name + reason);
         EXPECT_EQ(port.handle, kNoHandle);
     }
 
-    // A device that is no terminal opens but has no line settings; the handle
-    // stays held until the next close.
-    set_port_name(port, "/dev/null");
-    EXPECT_FALSE(open(port));
-    EXPECT_EQ(port.last_error, "Open: GetCommState failed");
-    EXPECT_NE(port.handle, kNoHandle);
-    close(port);
+    // Files that open but have no line settings; the handle stays held until
+    // the next close.
+    for (const std::string& name : {std::string("/dev/null"), folder.file("plain")}) {
+        set_port_name(port, name);
+        EXPECT_FALSE(open(port));
+        EXPECT_EQ(port.last_error, "Could not open Com Port " + name + ": " + name + " is not a serial port");
+        EXPECT_NE(port.handle, kNoHandle);
+        close(port);
+    }
 
     // A speed the line cannot run at; the next open releases the held handle.
     set_port_name(port, path);
     port.baud_rate = 12345;
     EXPECT_FALSE(open(port));
-    EXPECT_EQ(port.last_error, "Open: SetCommState failed");
+    EXPECT_EQ(port.last_error, "Could not open Com Port " + path + ": cannot set the line to 12345 baud, 8N1");
     EXPECT_NE(port.handle, kNoHandle);
     port.baud_rate = 4800;
     EXPECT_TRUE(open(port)) << port.last_error;
     close(port);
+}
+
+// A user outside the group that owns the device is told how to get in. Run as
+// nobody in a child when the tests run as root.
+TEST_F(SerialPortPosix, APermissionDeniedOpenNamesTheDialoutGroup) {
+    const test::ScratchFolder folder;
+    const std::string locked = folder.file("ttyLOCKED");
+    test::write_bytes(locked, "");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);  // no access for anyone but root
+    ASSERT_EQ(::chmod(folder.path.c_str(), 0755), 0);
+    const std::string expected =
+        "Could not open Com Port " + locked +
+        " (Permission denied: add your user to the 'dialout' group, then log in again)";
+    if (::geteuid() != 0) {
+        SerialPort port;
+        set_port_name(port, locked);
+        EXPECT_FALSE(open(port));
+        EXPECT_EQ(port.last_error, expected);
+        return;
+    }
+    int result[2];
+    ASSERT_EQ(::pipe(result), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SerialPort port;
+        set_port_name(port, locked);
+        const bool as_nobody = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        const char verdict = !as_nobody ? 's' : (!open(port) && port.last_error == expected) ? 'y' : 'n';
+        [[maybe_unused]] const ssize_t n = ::write(result[1], &verdict, 1);
+        ::_exit(0);
+    }
+    ::close(result[1]);
+    char verdict = 0;
+    [[maybe_unused]] const ssize_t n = ::read(result[0], &verdict, 1);
+    ::close(result[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (verdict == 's') GTEST_SKIP() << "cannot become an unprivileged user";
+    EXPECT_EQ(verdict, 'y') << "expected: " << expected;
 }
 
 TEST_F(SerialPortPosix, ProbeOpensClosesAndKeepsTheName) {
@@ -176,7 +227,7 @@ TEST_F(SerialPortPosix, ProbeOpensClosesAndKeepsTheName) {
     EXPECT_FALSE(probe(port, kMissingPath));
     EXPECT_EQ(port.handle, kNoHandle);
     EXPECT_EQ(port.port_name, kMissingPath);
-    EXPECT_EQ(port.last_error, "Could not open Com Port " + kMissingPath);
+    EXPECT_EQ(port.last_error, "Could not open Com Port " + kMissingPath + " (No such file or directory)");
 }
 
 TEST_F(SerialPortPosix, PortMayExistOnlyForCharacterDevices) {
