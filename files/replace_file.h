@@ -16,7 +16,13 @@ namespace qv3 {
 
 enum class ReplaceOutcome { Written, OpenFailed, WriteFailed };
 
-ReplaceOutcome replace_file(const std::string& path, std::string_view bytes);
+// Synced waits until the file and its folder are on disk. Unsynced is for
+// copies kept only for another program to read (the simulator's image), where
+// a disk stalled by other writers must not hold up the caller.
+enum class Durability { Synced, Unsynced };
+
+ReplaceOutcome replace_file(const std::string& path, std::string_view bytes,
+                            Durability durability = Durability::Synced);
 
 // The status text of an outcome: "File Saved", "Failed to open file" or "Failed to write data".
 const char* replace_outcome_text(ReplaceOutcome outcome);

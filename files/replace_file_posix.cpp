@@ -79,7 +79,8 @@ void sync_folder(const std::string& folder) {
 
 // Writes a complete new file and renames it over target. existing is the
 // target's status, or null when there is no file yet.
-ReplaceOutcome replace_whole(const std::string& target, const struct stat* existing, std::string_view bytes) {
+ReplaceOutcome replace_whole(const std::string& target, const struct stat* existing, std::string_view bytes,
+                             Durability durability) {
     std::string temporary;
     // A new name gets what opening it would give (0666 less the umask); a
     // replacement starts private and then takes the old file's bits.
@@ -93,27 +94,27 @@ ReplaceOutcome replace_whole(const std::string& target, const struct stat* exist
         [[maybe_unused]] const int owned = ::fchown(descriptor, existing->st_uid, existing->st_gid);
         [[maybe_unused]] const int moded = ::fchmod(descriptor, existing->st_mode & 0777);
     }
-    complete = ::fsync(descriptor) == 0 && complete;
+    if (durability == Durability::Synced) complete = ::fsync(descriptor) == 0 && complete;
     complete = ::close(descriptor) == 0 && complete;
     if (complete) complete = ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!complete) {
         ::unlink(temporary.c_str());
         return ReplaceOutcome::WriteFailed;
     }
-    sync_folder(folder_of(target));
+    if (durability == Durability::Synced) sync_folder(folder_of(target));
     return ReplaceOutcome::Written;
 }
 
 }  // namespace
 
-ReplaceOutcome replace_file(const std::string& path, std::string_view bytes) {
+ReplaceOutcome replace_file(const std::string& path, std::string_view bytes, Durability durability) {
     if (path.empty()) return ReplaceOutcome::OpenFailed;
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
         if (errno != ENOENT) return ReplaceOutcome::OpenFailed;
         // Nothing there, or a link to nothing: create the name opening it would create.
         const std::string target = follow_links(path);
-        return target.empty() ? ReplaceOutcome::OpenFailed : replace_whole(target, nullptr, bytes);
+        return target.empty() ? ReplaceOutcome::OpenFailed : replace_whole(target, nullptr, bytes, durability);
     }
     if (S_ISDIR(status.st_mode)) return ReplaceOutcome::OpenFailed;
     if (!S_ISREG(status.st_mode)) return write_straight(path, bytes);
@@ -127,7 +128,7 @@ ReplaceOutcome replace_file(const std::string& path, std::string_view bytes) {
     struct stat existing {};
     const bool known = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
     ::close(probe);
-    return known ? replace_whole(target, &existing, bytes) : ReplaceOutcome::OpenFailed;
+    return known ? replace_whole(target, &existing, bytes, durability) : ReplaceOutcome::OpenFailed;
 }
 
 }  // namespace qv3

@@ -32,17 +32,20 @@ ReplaceOutcome write_straight(HANDLE device, std::string_view bytes) {
 
 // Writes a complete new file beside path and moves it over. attributes are
 // the old file's, or 0 when there is none.
-ReplaceOutcome replace_whole(const std::string& path, DWORD attributes, std::string_view bytes) {
+ReplaceOutcome replace_whole(const std::string& path, DWORD attributes, std::string_view bytes,
+                             Durability durability) {
     const std::string temporary = path + ".qv3-new-" + std::to_string(GetCurrentProcessId());
     const DWORD kept = attributes & kKeptAttributes;
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ReplaceOutcome::OpenFailed;
     bool complete = write_all(file, bytes);
-    complete = FlushFileBuffers(file) != 0 && complete;
+    if (durability == Durability::Synced) complete = FlushFileBuffers(file) != 0 && complete;
     complete = CloseHandle(file) != 0 && complete;
     if (complete) {
-        complete = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        const DWORD flags = durability == Durability::Synced ? MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+                                                             : MOVEFILE_REPLACE_EXISTING;
+        complete = MoveFileExA(temporary.c_str(), path.c_str(), flags) != 0;
     }
     if (!complete) {
         DeleteFileA(temporary.c_str());
@@ -53,7 +56,7 @@ ReplaceOutcome replace_whole(const std::string& path, DWORD attributes, std::str
 
 }  // namespace
 
-ReplaceOutcome replace_file(const std::string& path, std::string_view bytes) {
+ReplaceOutcome replace_file(const std::string& path, std::string_view bytes, Durability durability) {
     if (path.empty()) return ReplaceOutcome::OpenFailed;
     // Opening for writing without creating or emptying tells a file the user may
     // write from a read-only one, a folder (which does not open) and a device.
@@ -61,14 +64,14 @@ ReplaceOutcome replace_file(const std::string& path, std::string_view bytes) {
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (existing == INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_FILE_NOT_FOUND) return ReplaceOutcome::OpenFailed;
-        return replace_whole(path, 0, bytes);
+        return replace_whole(path, 0, bytes, durability);
     }
     if (GetFileType(existing) != FILE_TYPE_DISK) return write_straight(existing, bytes);
     CloseHandle(existing);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return ReplaceOutcome::OpenFailed;
     if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return ReplaceOutcome::OpenFailed;
-    return replace_whole(path, attributes, bytes);
+    return replace_whole(path, attributes, bytes, durability);
 }
 
 }  // namespace qv3

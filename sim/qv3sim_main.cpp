@@ -83,12 +83,14 @@ std::optional<std::string> read_file_bounded(const std::string& path, size_t max
     return bytes;
 }
 
-// Saves the image through replace_file, so that a reader never sees half an image.
+// Saves the image through replace_file, so that a reader never sees half an
+// image; unsynced, as waiting for the disk would hold up the tracker's answers.
 bool write_image_out(const Server& server, std::string& error) {
     const std::string& path = server.options.image_out_path;
     const auto size = static_cast<size_t>(tracker_image_size(server.tracker));
-    const qv3::ReplaceOutcome written =
-        qv3::replace_file(path, std::string_view(reinterpret_cast<const char*>(server.tracker.image.data()), size));
+    const qv3::ReplaceOutcome written = qv3::replace_file(
+        path, std::string_view(reinterpret_cast<const char*>(server.tracker.image.data()), size),
+        qv3::Durability::Unsynced);
     if (written == qv3::ReplaceOutcome::Written) return true;
     error = "cannot write " + path + ": " + qv3::replace_outcome_text(written);
     return false;
