@@ -3,11 +3,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "cli/settings_text.h"
+#include "cli/stdout_mode.h"
 #include "files/config_file.h"
 
 namespace qv3 {
@@ -116,24 +115,24 @@ std::optional<std::string> read_file_bounded(const std::string& path, size_t max
     return content;
 }
 
-bool write_file_atomically(const std::string& path, std::string_view bytes, std::string& error) {
-    const std::string temporary = path + ".qv3-new";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create " + path;
-        return false;
-    }
-    bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    complete = std::fflush(file) == 0 && complete;
-    complete = std::fclose(file) == 0 && complete;
-    std::error_code failure;
-    if (complete) std::filesystem::rename(temporary, path, failure);
-    if (!complete || failure) {
-        std::filesystem::remove(temporary, failure);
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out) {
+    if (path != "-") return replace_file(path, bytes);
+    out.flush();
+    // Image bytes must reach the file unchanged, also where standard output translates line ends.
+    const int previous_mode = set_stdout_binary();
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    restore_stdout_mode(previous_mode);
+    return out ? ReplaceOutcome::Written : ReplaceOutcome::WriteFailed;
+}
+
+SaveResult save_config_output(const std::string& path, ConfigRecord& record, ImageBytes& encoded_image,
+                              std::ostream& out) {
+    if (path != "-") return save_config_file(path, record, encoded_image);
+    const EncodeOutcome encoding = encode_image(record, encoded_image);
+    if (encoding == EncodeOutcome::DoesNotFit) return {encoding, "Failed to write data"};
+    const ReplaceOutcome written = write_output(path, config_file_bytes(record.device_model, encoded_image), out);
+    return {encoding, replace_outcome_text(written)};
 }
 
 std::string terminal_safe(std::string_view text) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/config_file.h"
+#include "files/replace_file.h"
 #include "model/config_record.h"
 
 namespace qv3 {
@@ -41,8 +43,12 @@ int usage_outcome(const Arguments& parsed, size_t positional, std::string_view h
 // "-" reads standard input. Returns std::nullopt (and error) when unreadable.
 std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error);
 
-// Writes bytes to path beside it first and renames over it when complete.
-bool write_file_atomically(const std::string& path, std::string_view bytes, std::string& error);
+// Saves bytes to path through replace_file; "-" writes them to out (standard output).
+ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out);
+
+// save_config_file for every qv3 -o: "-" writes the .qv3 file to out.
+SaveResult save_config_output(const std::string& path, ConfigRecord& record, ImageBytes& encoded_image,
+                              std::ostream& out);
 
 // Text from outside (a status line carrying what a tracker sent, a port's
 // name) with control and non-ASCII bytes shown as escapes, so that it cannot

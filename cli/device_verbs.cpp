@@ -32,7 +32,7 @@ constexpr std::string_view kVersionHelp =
 constexpr std::string_view kReadHelp =
     "usage: qv3 read --port PORT [-o FILE.qv3] [--baud 4800|9600] [--trace FILE]\n"
     "Reads the tracker's configuration and prints the settings text, or saves\n"
-    "it as a configuration file with -o.\n";
+    "it as a configuration file with -o (\"-o -\": to standard output).\n";
 constexpr std::string_view kWriteHelp =
     "usage: qv3 write --port PORT SOURCE [--yes] [--baud 4800|9600] [--trace FILE]\n"
     "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
@@ -177,7 +177,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         out << settings_to_text(record);
         return kExitOk;
     }
-    const SaveResult saved = save_config_file(output->second, record, session.protocol.encoded_image);
+    const SaveResult saved = save_config_output(output->second, record, session.protocol.encoded_image, out);
     err << saved.status << "\n";
     return saved.status == "File Saved" ? kExitOk : kExitFailure;
 }

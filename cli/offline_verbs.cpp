@@ -20,6 +20,7 @@ constexpr std::string_view kEncodeHelp =
     "usage: qv3 encode [--model N] SETTINGS -o IMAGE\n"
     "Encodes a settings text (\"-\" for standard input) into the raw image of its\n"
     "model (128 or 256 bytes). --model overrides the text's model line.\n"
+    "\"-o -\" writes the image to standard output.\n"
     "Exit 0 when encoded, 3 when texts had to be cut (the image is still\n"
     "written), 1 on bad input or when the image cannot be built.\n";
 constexpr std::string_view kShowHelp =
@@ -28,7 +29,8 @@ constexpr std::string_view kShowHelp =
     "settings text.\n";
 constexpr std::string_view kSaveHelp =
     "usage: qv3 save SETTINGS -o FILE.qv3\n"
-    "Encodes a settings text and saves it as the application's Save does.\n"
+    "Encodes a settings text and saves it as the application's Save does\n"
+    "(\"-o -\": to standard output).\n"
     "Exit 0 when saved, 3 when saved with texts cut, 1 on failure.\n";
 constexpr std::string_view kDiffHelp =
     "usage: qv3 diff A B\n"
@@ -118,10 +120,10 @@ int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::os
     report_encoding(outcome, err);
     if (outcome == EncodeOutcome::DoesNotFit) return kExitFailure;
     const auto size = static_cast<size_t>(image_size_for_model(record->device_model));
-    std::string error;
-    if (!write_file_atomically(output->second,
-                               std::string_view(reinterpret_cast<const char*>(image.data()), size), error)) {
-        err << "qv3: " << error << "\n";
+    const ReplaceOutcome written =
+        write_output(output->second, std::string_view(reinterpret_cast<const char*>(image.data()), size), out);
+    if (written != ReplaceOutcome::Written) {
+        err << replace_outcome_text(written) << "\n";
         return kExitFailure;
     }
     return outcome == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
@@ -152,7 +154,7 @@ int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostr
     auto record = read_settings(parsed.positional[0], err);
     if (!record) return kExitFailure;
     ImageBytes image{};
-    const SaveResult result = save_config_file(output->second, *record, image);
+    const SaveResult result = save_config_output(output->second, *record, image, out);
     report_encoding(result.encoding, err);
     err << result.status << "\n";
     if (result.status != "File Saved") return kExitFailure;

@@ -1,13 +1,12 @@
-// .qv3 files: a tag, a length and the image, written beside the target and renamed over it.
+// .qv3 files: a tag, a length and the image; saved through replace_file.
 #include "files/config_file.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
+#include "files/replace_file.h"
 #include "model/image_decoder.h"
 
 namespace qv3 {
@@ -42,31 +41,8 @@ struct FileCloser {
 };
 
 template <size_t N>
-bool write_all(std::FILE* file, const std::array<uint8_t, N>& bytes, size_t count = N) {
-    return std::fwrite(bytes.data(), 1, count, file) == count;
-}
-
-template <size_t N>
 bool read_all(std::FILE* file, std::array<uint8_t, N>& bytes, size_t count = N) {
     return std::fread(bytes.data(), 1, count, file) == count;
-}
-
-// Writes the whole file content to path; false on any short write or close error.
-bool write_file_content(std::FILE* file, int device_model, const ImageBytes& image) {
-    const int image_size = image_size_for_model(device_model);
-    std::array<uint8_t, 4> tag{};
-    const char* tag_text = image_size == 256 ? kTag256 : kTag128;
-    for (size_t i = 0; i < kTagSize; ++i) tag[i] = static_cast<uint8_t>(tag_text[i]);
-    bool complete = write_all(file, tag);
-    complete = write_all(file, little_endian(static_cast<uint32_t>(image_size))) && complete;
-    complete = write_all(file, image, static_cast<size_t>(image_size)) && complete;
-    if (device_model >= 1 && device_model <= kModelMax) {
-        std::array<uint8_t, 4> model_tag{};
-        for (size_t i = 0; i < kTagSize; ++i) model_tag[i] = static_cast<uint8_t>(kModelTag[i]);
-        complete = write_all(file, model_tag) && complete;
-        complete = write_all(file, little_endian(static_cast<uint32_t>(device_model))) && complete;
-    }
-    return complete;
 }
 
 // The model a trailer after the image names, or 0 when there is none that fits.
@@ -82,24 +58,26 @@ int read_model_trailer(std::FILE* file, int image_size) {
 
 }  // namespace
 
+std::string config_file_bytes(int device_model, const ImageBytes& image) {
+    const int image_size = image_size_for_model(device_model);
+    const auto append_number = [](std::string& bytes, uint32_t value) {
+        for (const uint8_t byte : little_endian(value)) bytes.push_back(static_cast<char>(byte));
+    };
+    std::string bytes = image_size == 256 ? kTag256 : kTag128;
+    append_number(bytes, static_cast<uint32_t>(image_size));
+    bytes.append(reinterpret_cast<const char*>(image.data()), static_cast<size_t>(image_size));
+    if (device_model >= 1 && device_model <= kModelMax) {
+        bytes += kModelTag;
+        append_number(bytes, static_cast<uint32_t>(device_model));
+    }
+    return bytes;
+}
+
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image) {
     const EncodeOutcome encoding = encode_image(record, encoded_image);
     if (encoding == EncodeOutcome::DoesNotFit) return {encoding, "Failed to write data"};
-
-    const std::string temporary = file_name + ".qv3-new";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return {encoding, "Failed to open file"};
-    bool complete = write_file_content(file, record.device_model, encoded_image);
-    complete = std::fflush(file) == 0 && complete;
-    complete = std::fclose(file) == 0 && complete;
-
-    std::error_code error;
-    if (complete) std::filesystem::rename(temporary, file_name, error);
-    if (!complete || error) {
-        std::filesystem::remove(temporary, error);
-        return {encoding, "Failed to write data"};
-    }
-    return {encoding, "File Saved"};
+    const ReplaceOutcome written = replace_file(file_name, config_file_bytes(record.device_model, encoded_image));
+    return {encoding, replace_outcome_text(written)};
 }
 
 std::string load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image) {

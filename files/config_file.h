@@ -19,8 +19,11 @@ struct SaveResult {
     std::string status;      // "File Saved", "Failed to open file" or "Failed to write data"
 };
 
-// Encodes record into encoded_image and writes the file. An existing file is
-// replaced only once the new one has been written in full.
+// The content of a .qv3 file holding image, encoded for device_model.
+std::string config_file_bytes(int device_model, const ImageBytes& image);
+
+// Encodes record into encoded_image and saves the file through replace_file:
+// an existing file is replaced only once the new one has been written in full.
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image);
 
 // Reads the file into received_image, sets record.device_model from it and

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "files/replace_file.h"
 #include "sim/pty_link.h"
 #include "sim/sim_log.h"
 #include "sim/sim_options.h"
@@ -82,25 +83,17 @@ std::optional<std::string> read_file_bounded(const std::string& path, size_t max
     return bytes;
 }
 
-// Writes the image beside the target and renames it over, so that a reader
-// never sees half an image.
+// Saves the image through replace_file, so that a reader never sees half an
+// image; unsynced, as waiting for the disk would hold up the tracker's answers.
 bool write_image_out(const Server& server, std::string& error) {
     const std::string& path = server.options.image_out_path;
-    const std::string temporary = path + ".tmp-" + std::to_string(getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + temporary + ": " + errno_text();
-        return false;
-    }
     const auto size = static_cast<size_t>(tracker_image_size(server.tracker));
-    const bool written = std::fwrite(server.tracker.image.data(), 1, size, file) == size;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + errno_text();
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    const qv3::ReplaceOutcome written = qv3::replace_file(
+        path, std::string_view(reinterpret_cast<const char*>(server.tracker.image.data()), size),
+        qv3::Durability::Unsynced);
+    if (written == qv3::ReplaceOutcome::Written) return true;
+    error = "cannot write " + path + ": " + qv3::replace_outcome_text(written);
+    return false;
 }
 
 struct Counters {

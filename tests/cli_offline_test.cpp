@@ -112,6 +112,25 @@ TEST_F(Qv3Offline, OutputThatCannotBeWrittenExitsOne) {
     }
 }
 
+// "-o -" puts the bytes on standard output; a folder as output is "Failed to open file".
+TEST_F(Qv3Offline, OutputDashWritesToStandardOutput) {
+    write_bytes(f("s.txt"), "model = 4\nprimary.callsign = \"N0CALL-7\"\n");
+    ASSERT_EQ(run({"encode", f("s.txt"), "-o", f("s.img")}), 0) << err;
+    ASSERT_EQ(run({"encode", f("s.txt"), "-o", "-"}), 0) << err;
+    EXPECT_EQ(out.size(), 256u);
+    EXPECT_EQ(out, read_bytes(f("s.img")));
+    ASSERT_EQ(run({"save", f("s.txt"), "-o", f("s.qv3")}), 0) << err;
+    ASSERT_EQ(run({"save", f("s.txt"), "-o", "-"}), 0) << err;
+    EXPECT_EQ(out, read_bytes(f("s.qv3")));
+    EXPECT_EQ(err, "File Saved\n");
+
+    std::filesystem::create_directories(folder.path / "dir");
+    for (const char* verb : {"encode", "save"}) {
+        EXPECT_EQ(run({verb, f("s.txt"), "-o", f("dir")}), 1) << verb;
+        EXPECT_EQ(err, "Failed to open file\n") << verb;
+    }
+}
+
 TEST_F(Qv3Offline, UsageErrorsExitTwoWithOneLine) {
     const std::vector<std::vector<std::string>> cases = {
         {}, {"frobnicate"}, {"decode", "x"}, {"decode", "--model", "9", "x"}, {"decode", "--model"}, {"encode", "x"},
