@@ -126,7 +126,10 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
 }
 
 void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRecord& record) {
-    protocol.status_line += "*";
+    // One star per step, counted from the offset: a refused command may have
+    // replaced the line in between.
+    const auto stars = static_cast<size_t>(protocol.write_offset / kPieceSize + 1);
+    protocol.status_line = "Writing Config : " + std::string(stars, '*');
     if (protocol.write_offset < kImageBufferSize) {
         send_bytes(protocol, port, protocol.encoded_image.data() + protocol.write_offset, kPieceSize, kBytePauseMs);
         protocol.write_offset += kPieceSize;
@@ -159,6 +162,10 @@ int model_for_version_reply(const std::string& reply) {
         if (std::string_view(reply).substr(0, entry.version_text.size()) == entry.version_text) model = entry.model;
     }
     return model;
+}
+
+bool write_in_progress(const DeviceProtocol& protocol) {
+    return protocol.state == ProtocolState::WritingConfig || protocol.state == ProtocolState::VerifyingConfig;
 }
 
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {

@@ -241,6 +241,14 @@ write_callsign() {
   expect_tracker_image "$work/expected.img" && expect "text|1000" "N0CALL-7"
 }
 
+# "Read Config" pressed while the image goes out is refused; the write lands whole.
+read_during_write() {
+  expected_image 4 "$work/expected.img" 'primary.callsign="N0CALL-9"' || return 1
+  ask "set|1000|N0CALL-9" && ask "click|1005" && ask "wait-text|1002|$(field "Writing Config : ***")|30000" &&
+    ask "click|1004" && wait_status "$written_ok" || return 1
+  expect_tracker_image "$work/expected.img"
+}
+
 # Settings that raise all four questions: Emergency!, a -5 path, a 60 s rate
 # and telemetry definitions every 10 s.
 risky_settings() {
@@ -381,6 +389,7 @@ main() {
     scenario "Read Config from a 128-byte model (2)" read_model_2
     scenario "Read Config from a 256-byte model (4)" read_model_4
     scenario "edited callsign written as qv3 encode's image" write_callsign
+    scenario "Read Config during a write: refused, the write lands" read_during_write
     scenario "four write questions answered OK, image written" questions_ok
     scenario "a write question answered Cancel: nothing written" question_cancel
     scenario "Save and Load through the file dialogs" save_and_load
