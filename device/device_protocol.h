@@ -42,6 +42,15 @@ struct DeviceProtocol {
     std::function<void(TraceDirection, uint32_t)> trace;
 };
 
+// Shown when a command is refused because a write is going out.
+constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";
+
+// True from the write command's first byte until the read-back is judged.
+// Anything sent to the tracker then would land inside its new configuration,
+// and a new image or model would spoil the verification, so the callers refuse
+// such commands instead of abandoning the write.
+bool write_in_progress(const DeviceProtocol& protocol);
+
 // Model code of a version reply (0 when none matches), and the texts matched.
 int model_for_version_reply(const std::string& reply);
 
