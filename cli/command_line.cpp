@@ -130,7 +130,8 @@ bool write_file_atomically(const std::string& path, std::string_view bytes, std:
 std::optional<int> parse_model_option(std::string_view text) {
     int model = -1;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), model);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || model < 0 || model > kModelMax) {
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+        (model != kModelNone && !model_known(model))) {
         return std::nullopt;
     }
     return model;

@@ -165,7 +165,7 @@ int verb_version(const std::vector<std::string>& args, std::ostream& out, std::o
     if (const int code = begin_session(parsed, 0, kVersionHelp, session, out, err); code >= 0) return code;
     ConfigRecord record;
     if (!query_version(session, record, ProtocolState::QueryVersion, err)) return kExitFailure;
-    if (record.device_model == kModelNone) return kExitFailure;
+    if (!model_known(record.device_model)) return kExitFailure;
     out << "model = " << record.device_model << "\n";
     return kExitOk;
 }
@@ -208,7 +208,7 @@ int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     // The image is laid out for the model the tracker reports now.
     if (!query_version(session, *record, ProtocolState::QueryVersion, err)) return kExitFailure;
-    if (record->device_model == kModelNone) return kExitFailure;
+    if (!model_known(record->device_model)) return kExitFailure;
 
     const WriteHost host{
         [](std::string_view, std::string_view) { return true; },

@@ -39,7 +39,7 @@ struct DeviceProtocol {
     std::function<void(TraceDirection, uint8_t)> trace;
 };
 
-// Model code of a version reply (0 when none matches), and the texts matched.
+// Model code of a version reply: the row whose version text begins the reply, else kModelNone.
 int model_for_version_reply(const std::string& reply);
 
 // Opens the port and sends the version query; follow_up is one of the three
