@@ -58,7 +58,7 @@ constexpr int kModelNone = 0;
 inline constexpr DeviceModelInfo kNoModel{
     .code = kModelNone,
     .name = "no model",
-    .readback_wait_ms = 2000,
+    .readback_wait_ms = 2000,  // a 128-byte image, as for codes 1 and 2
     .offers = {.line_settings = true},
 };
 
