@@ -158,7 +158,8 @@ std::string terminal_safe(std::string_view text) {
 std::optional<int> parse_model_option(std::string_view text) {
     int model = -1;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), model);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || model < 0 || model > kModelMax) {
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+        (model != kModelNone && !model_known(model))) {
         return std::nullopt;
     }
     return model;

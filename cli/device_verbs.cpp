@@ -195,7 +195,7 @@ int version_exchange(DeviceSession& session, const std::vector<std::string>& arg
     if (const int code = query_version(session, record, ProtocolState::QueryVersion, err); code != kExitOk) {
         return code;
     }
-    if (record.device_model == kModelNone) return kExitFailure;
+    if (!model_known(record.device_model)) return kExitFailure;
     out << "model = " << record.device_model << "\n";
     return kExitOk;
 }
@@ -252,7 +252,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
     if (const int code = query_version(session, *record, ProtocolState::QueryVersion, err); code != kExitOk) {
         return code;
     }
-    if (record->device_model == kModelNone) return kExitFailure;
+    if (!model_known(record->device_model)) return kExitFailure;
 
     const WriteHost host{
         [](std::string_view, std::string_view) { return true; },

@@ -6,6 +6,7 @@
 #include "cli/qv3_cli.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
+#include "model/device_models.h"
 
 namespace qv3 {
 
@@ -48,10 +49,10 @@ std::string probe_answer(const std::string& name, bool& answered) {
         step(protocol, port, record);
     }
     if (protocol.state != ProtocolState::Idle) close(port);
-    if (record.device_model == kModelNone) return "no answer";
+    if (!model_known(record.device_model)) return "no answer";
     answered = true;
     return "model " + std::to_string(record.device_model) + " (" +
-           std::string(version_text_for_model(record.device_model)) + ")";
+           std::string(device_model_info(record.device_model).name) + ")";
 }
 
 std::string padded(std::string text, size_t width) {

@@ -263,7 +263,7 @@ std::string range_error(std::optional<long long> n, long long low, long long hig
 std::string store(ConfigRecord& r, const Target& t, std::string_view value) {
     if (t.where == Target::Model) {
         const auto n = parse_integer(value);
-        if (auto e = range_error(n, 0, kModelMax); !e.empty()) return e;
+        if (auto e = range_error(n, kModelNone, kModelMax); !e.empty()) return e;
         r.device_model = static_cast<int32_t>(*n);
         return {};
     }

@@ -13,23 +13,7 @@ namespace {
 constexpr uint8_t kEsc = 0x1B;
 constexpr int kPieceSize = 32;
 constexpr int kBytePauseMs = 10;
-constexpr int kSlowModelWaitMs = 2000;  // before reading back from a 128-byte model
 constexpr int kStepsToCollect = 3;      // a reply is collected over three steps
-
-struct ModelEntry {
-    std::string_view version_text;
-    int model;
-};
-
-// Tested in this order; the reply must begin with the text.
-constexpr std::array<ModelEntry, 6> kModelTable{{
-    {"Pellantor KX", 3},
-    {"Quorvale3 v1.1", 1},
-    {"Quorvale3 v1.4", 4},
-    {"PL-RUX v1.2", 2},
-    {"PL-RUX v1.4", 5},
-    {"PL-Zenda v1.4", 6},
-}};
 
 void send(DeviceProtocol& protocol, SerialPort& port, std::initializer_list<uint8_t> bytes, int pause_ms) {
     for (const uint8_t byte : bytes) {
@@ -80,7 +64,7 @@ void send_read_command(DeviceProtocol& protocol, SerialPort& port) { send(protoc
 bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
     close(port);
     const int model = model_for_version_reply(protocol.version_reply);
-    if (model == 0) {
+    if (!model_known(model)) {
         const int32_t previous_tries = protocol.retry_count++;
         if (previous_tries < 4) {
             port.baud_rate = port.baud_rate == 4800 ? 9600 : 4800;
@@ -136,7 +120,9 @@ void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRe
         protocol.write_offset += kPieceSize;
         return;
     }
-    if (record.device_model < 3) sleep_ms(port, kSlowModelWaitMs);
+    if (const int wait_ms = device_model_info(record.device_model).readback_wait_ms; wait_ms > 0) {
+        sleep_ms(port, wait_ms);
+    }
     send_read_command(protocol, port);
     protocol.received_image.length = 0;
     protocol.status_line = "Verifying Config";
@@ -158,18 +144,11 @@ void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& recor
 }  // namespace
 
 int model_for_version_reply(const std::string& reply) {
-    int model = 0;
-    for (const auto& entry : kModelTable) {
-        if (std::string_view(reply).substr(0, entry.version_text.size()) == entry.version_text) model = entry.model;
+    int model = kModelNone;
+    for (const DeviceModelInfo& row : kDeviceModels) {
+        if (std::string_view(reply).substr(0, row.version_text.size()) == row.version_text) model = row.code;
     }
     return model;
-}
-
-std::string_view version_text_for_model(int model) {
-    for (const auto& entry : kModelTable) {
-        if (entry.model == model) return entry.version_text;
-    }
-    return {};
 }
 
 bool write_in_progress(const DeviceProtocol& protocol) {
@@ -214,7 +193,7 @@ bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
 
 void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
     const ReceivedImage& image = protocol.received_image;
-    if (image.length != image_size_for_model(record.device_model)) {
+    if (image.length != device_model_info(record.device_model).image_size) {
         protocol.status_line = "Verify FAILED";
         return;
     }

@@ -51,12 +51,8 @@ constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";
 // such commands instead of abandoning the write.
 bool write_in_progress(const DeviceProtocol& protocol);
 
-// Model code of a version reply (0 when none matches), and the texts matched.
+// Model code of a version reply: the row whose version text begins the reply, else kModelNone.
 int model_for_version_reply(const std::string& reply);
-
-// The version text a model answers with, which names it for people
-// ("Quorvale3 v1.4"); empty for a code no tracker reports.
-std::string_view version_text_for_model(int model);
 
 // Opens the port and sends the version query; follow_up is one of the three
 // query states. On an open failure only status_line changes (the port's text).

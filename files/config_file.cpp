@@ -50,10 +50,9 @@ int read_model_trailer(std::FILE* file, int image_size) {
     std::array<uint8_t, 4> tag{};
     std::array<uint8_t, 4> code{};
     if (!read_all(file, tag) || !same_tag_ignoring_case(tag, kModelTag) || !read_all(file, code)) return 0;
-    const uint32_t model = from_little_endian(code);
-    if (model < 1 || model > kModelMax) return 0;
-    const int named = static_cast<int>(model);
-    return image_size_for_model(named) == image_size ? named : 0;
+    // Codes past INT_MAX turn negative here, which no row has.
+    const int named = static_cast<int>(from_little_endian(code));
+    return model_known(named) && image_size_for_model(named) == image_size ? named : 0;
 }
 
 }  // namespace
@@ -66,7 +65,7 @@ std::string config_file_bytes(int device_model, const ImageBytes& image) {
     std::string bytes = image_size == 256 ? kTag256 : kTag128;
     append_number(bytes, static_cast<uint32_t>(image_size));
     bytes.append(reinterpret_cast<const char*>(image.data()), static_cast<size_t>(image_size));
-    if (device_model >= 1 && device_model <= kModelMax) {
+    if (model_known(device_model)) {
         bytes += kModelTag;
         append_number(bytes, static_cast<uint32_t>(device_model));
     }
@@ -89,14 +88,14 @@ std::string load_config_file(const std::string& file_name, ConfigRecord& record,
     if (!read_all(file.get(), tag)) return "Invalid File Format";
     int image_size = 0;
     if (same_tag_ignoring_case(tag, kTag128)) {
-        record.device_model = 1;
         image_size = 128;
     } else if (same_tag_ignoring_case(tag, kTag256)) {
-        record.device_model = 3;
         image_size = 256;
     } else {
         return "Invalid File Format";
     }
+
+    record.device_model = first_model_with_image_size(image_size);
 
     std::array<uint8_t, 4> length{};
     if (!read_all(file.get(), length)) return "Failed to read data";
@@ -105,7 +104,7 @@ std::string load_config_file(const std::string& file_name, ConfigRecord& record,
     ReceivedImage image;
     if (!read_all(file.get(), image.bytes, static_cast<size_t>(image_size))) return "Failed to read data";
     image.length = image_size;
-    if (const int model = read_model_trailer(file.get(), image_size); model != 0) record.device_model = model;
+    if (const int model = read_model_trailer(file.get(), image_size); model_known(model)) record.device_model = model;
 
     received_image = image;
     decode_image(received_image, record);

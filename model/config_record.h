@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "model/device_models.h"
+
 namespace qv3 {
 
 // Index of a bank in every per-bank array.
 enum Bank : int { Primary = 0, Secondary = 1 };
-
-// Device model codes as learnt from the version reply; 0 = none identified.
-constexpr int kModelNone = 0;
-constexpr int kModelMax = 6;
 
 template <typename T>
 using PerBank = std::array<T, 2>;
@@ -73,18 +71,6 @@ struct ConfigRecord {
 
     bool operator==(const ConfigRecord&) const = default;
 };
-
-// Image size in bytes for a model code: 256 from code 3 up, 128 below.
-int image_size_for_model(int device_model);
-
-// First byte of the variable area: 40 for code 1, 42 for code 2, 52 otherwise.
-int header_size_for_model(int device_model);
-
-// Models that keep the frequency as ASCII digits (codes 2 and 5).
-bool is_rux_model(int device_model);
-
-// Models that keep telemetry settings and text (codes 3 and 6).
-bool has_telemetry(int device_model);
 
 // The configuration image buffers shared by the codec, the device link and files.
 constexpr int kImageBufferSize = 256;

@@ -67,17 +67,17 @@ void decode_timing_block(const ImageReader& in, int offset, ConfigRecord& record
     }
 }
 
-float decode_frequency(const ImageReader& in, int model, int bank) {
+float decode_frequency(const ImageReader& in, FrequencyForm form, int bank) {
     const int offset = in.at(kFrequency + bank);
     double mhz = 144.39;
-    if (is_rux_model(model)) {
+    if (form == FrequencyForm::AsciiDigits) {
         long long n = 0;
         for (int i = 0; i < 5; ++i) n = n * 10 + (in.at(offset + i) - '0');
         mhz = static_cast<double>(n) / 200.0;
-    } else if (model == 3) {
+    } else if (form == FrequencyForm::HeaderCount) {
         const int n = in.at(kFrequency + bank) + 256 * in.at(kFrequencyHigh + bank);
         mhz = n * 5.0 / 1000.0;
-    } else if (model == 6) {
+    } else if (form == FrequencyForm::PackedBcd) {
         long long n = 0;
         for (int i = 0; i < 3; ++i) {
             const uint8_t bcd = in.at(offset + i);
@@ -101,7 +101,7 @@ char printable_or(uint8_t byte, char fallback) {
     return byte < 0x20 || byte >= 0x80 ? fallback : static_cast<char>(byte);
 }
 
-void decode_bank(const ImageReader& in, int model, ConfigRecord& r, int b) {
+void decode_bank(const ImageReader& in, const DeviceModelInfo& model, ConfigRecord& r, int b) {
     auto header = [&](int offset) { return in.at(offset + b); };
 
     decode_station_address(in, header(kAddressOffset), r, b);
@@ -139,24 +139,24 @@ void decode_bank(const ImageReader& in, int model, ConfigRecord& r, int b) {
     r.power_switch_time[b] = header(kPowerSwitchTime);
 
     const uint8_t f38 = header(kFlags38);
-    const bool from_2 = model >= 2;
-    const bool from_3 = model >= 3;
+    const bool serial_bits = model.serial_flag_bits;
+    const bool twist_dao_bits = model.twist_dao_bits;
     r.send_separate[b] = f38 & kSendSeparateBit ? 1 : 0;
     r.send_300_baud[b] = f38 & kSend300BaudBit ? 1 : 0;
-    r.no_gt_prefix[b] = from_2 && (f38 & kNoGtPrefixBit) ? 1 : 0;
-    r.serial_out_high[b] = from_2 && (f38 & kSerialOutHighBit) ? 1 : 0;
-    r.no_startup_packet[b] = from_2 && (f38 & kNoStartupPacketBit) ? 1 : 0;
-    r.serial_9600_baud[b] = from_2 && (f38 & kSerial9600BaudBit) ? 1 : 0;
-    r.tx_twist[b] = from_3 && (f38 & kTxTwistBit) ? 1 : 0;
-    r.send_dao[b] = from_3 && (f38 & kSendDaoBit) ? 1 : 0;
+    r.no_gt_prefix[b] = serial_bits && (f38 & kNoGtPrefixBit) ? 1 : 0;
+    r.serial_out_high[b] = serial_bits && (f38 & kSerialOutHighBit) ? 1 : 0;
+    r.no_startup_packet[b] = serial_bits && (f38 & kNoStartupPacketBit) ? 1 : 0;
+    r.serial_9600_baud[b] = serial_bits && (f38 & kSerial9600BaudBit) ? 1 : 0;
+    r.tx_twist[b] = twist_dao_bits && (f38 & kTxTwistBit) ? 1 : 0;
+    r.send_dao[b] = twist_dao_bits && (f38 & kSendDaoBit) ? 1 : 0;
 
     const double txd_unit = r.send_300_baud[b] ? kTxdUnit300BaudMs : kTxdUnitMs;
     r.auto_txd[b] = units_to_ms(header(kAutoTxd), txd_unit);
     r.manual_txd[b] = units_to_ms(header(kManualTxd), txd_unit);
 
-    r.frequency_mhz[b] = decode_frequency(in, model, b);
+    r.frequency_mhz[b] = decode_frequency(in, model.frequency, b);
 
-    if (has_telemetry(model)) {
+    if (model.telemetry) {
         r.send_telemetry[b] = header(kTelemetryFlags) & 0x01 ? 1 : 0;
         r.telemetry_text[b] = decode_telemetry_text(in, header(kTelemetryTextOffset));
         r.telemetry_channels[b] = header(kTelemetryChannels);
@@ -176,10 +176,11 @@ uint16_t units_to_ms(uint8_t count, double unit_ms) {
 }
 
 DecodeOutcome decode_image(const ReceivedImage& image, ConfigRecord& record) {
-    if (image.length != image_size_for_model(record.device_model)) return DecodeOutcome::CorruptedEeprom;
+    const DeviceModelInfo& model = device_model_info(record.device_model);
+    if (image.length != model.image_size) return DecodeOutcome::CorruptedEeprom;
     const ImageReader in{image};
     record.calibration = in.at(kCalibration);
-    for (int bank = 0; bank < 2; ++bank) decode_bank(in, record.device_model, record, bank);
+    for (int bank = 0; bank < 2; ++bank) decode_bank(in, model, record, bank);
     return DecodeOutcome::Success;
 }
 

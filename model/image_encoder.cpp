@@ -61,12 +61,13 @@ struct ImageWriter {
 int flag(uint8_t field, int bit) { return field != 0 ? bit : 0; }
 
 void apply_model_rules(ConfigRecord& r) {
+    const DeviceModelInfo& model = device_model_info(r.device_model);
     for (int b = 0; b < 2; ++b) {
-        if (is_rux_model(r.device_model)) {
+        if (model.forces_valid_and_no_ptt) {
             r.only_send_valid[b] = 1;
             r.no_tx_on_ptt_in[b] = 1;
         }
-        if (r.device_model < 3) {
+        if (!model.twist_dao_bits) {
             r.tx_twist[b] = 0;
             r.send_dao[b] = 0;
             r.send_telemetry[b] = 0;
@@ -75,7 +76,7 @@ void apply_model_rules(ConfigRecord& r) {
 }
 
 void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
-    const int model = r.device_model;
+    const DeviceModelInfo& model = device_model_info(r.device_model);
     auto put = [&](int offset, int value) { out.set(offset + b, value); };
 
     put(kCalibration, r.calibration & 0xFF);
@@ -115,15 +116,15 @@ void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
     put(kPowerSwitchTime, r.power_switch_time[b]);
 
     int flags38 = flag(r.send_separate[b], kSendSeparateBit) | flag(r.send_300_baud[b], kSend300BaudBit);
-    if (model >= 2) {
+    if (model.serial_flag_bits) {
         flags38 |= flag(r.no_gt_prefix[b], kNoGtPrefixBit) | flag(r.serial_out_high[b], kSerialOutHighBit) |
                    flag(r.no_startup_packet[b], kNoStartupPacketBit) |
                    flag(r.serial_9600_baud[b], kSerial9600BaudBit);
     }
-    if (model >= 3) flags38 |= flag(r.tx_twist[b], kTxTwistBit) | flag(r.send_dao[b], kSendDaoBit);
+    if (model.twist_dao_bits) flags38 |= flag(r.tx_twist[b], kTxTwistBit) | flag(r.send_dao[b], kSendDaoBit);
     put(kFlags38, flags38);
 
-    if (has_telemetry(model)) {
+    if (model.telemetry) {
         put(kTelemetryFlags, r.send_telemetry[b] ? 1 : 0);
         put(kTelemetryChannels, r.telemetry_channels[b] & 0xFF);
         put(kTelemetryDefRate, r.telemetry_def_rate[b] & 0xFF);
@@ -170,21 +171,21 @@ double frequency_in_band(float mhz) {
 }
 
 void write_frequency(const ConfigRecord& r, int b, ImageWriter& out) {
-    const int model = r.device_model;
+    const FrequencyForm form = device_model_info(r.device_model).frequency;
     const double f = frequency_in_band(r.frequency_mhz[b]);
-    if (model == 3) {
+    if (form == FrequencyForm::HeaderCount) {
         const int steps = static_cast<int>(f * 1000.0 / 5.0 + 0.5);
         out.set(kFrequency + b, steps & 0xFF);
         out.set(kFrequencyHigh + b, steps >> 8);
         return;
     }
-    if (!is_rux_model(model) && model != 6) return;
+    if (form == FrequencyForm::NotStored) return;
     if (b == 1 && r.frequency_mhz[1] == r.frequency_mhz[0]) {
         out.set(kFrequency + 1, out.image[kFrequency]);
         return;
     }
     out.mark(kFrequency + b);
-    if (model == 6) {
+    if (form == FrequencyForm::PackedBcd) {
         const int khz = static_cast<int>(f * 1000.0 + 0.5);
         for (const int pair : {khz / 10000 % 100, khz / 100 % 100, khz % 100}) out.append((pair / 10) << 4 | pair % 10);
     } else {
@@ -215,8 +216,9 @@ uint8_t ms_to_units(uint16_t ms, double offset_ms, double unit_ms) {
 EncodeOutcome encode_image(ConfigRecord& record, ImageBytes& encoded_image) {
     encoded_image.fill(0);
     apply_model_rules(record);
-    const int image_size = image_size_for_model(record.device_model);
-    ImageWriter out{encoded_image, image_size, header_size_for_model(record.device_model)};
+    const DeviceModelInfo& model = device_model_info(record.device_model);
+    const int image_size = model.image_size;
+    ImageWriter out{encoded_image, image_size, model.header_size};
 
     for (int b = 0; b < 2; ++b) {
         write_header(record, b, out);
@@ -227,7 +229,7 @@ EncodeOutcome encode_image(ConfigRecord& record, ImageBytes& encoded_image) {
     const bool fits = out.position <= image_size - 1;
 
     write_text(record.status_text, kStatusTextOffset, false, out);
-    if (has_telemetry(record.device_model)) write_text(record.telemetry_text, kTelemetryTextOffset, true, out);
+    if (model.telemetry) write_text(record.telemetry_text, kTelemetryTextOffset, true, out);
 
     if (!fits) return EncodeOutcome::DoesNotFit;
     return out.truncated ? EncodeOutcome::TextTruncated : EncodeOutcome::Complete;

@@ -20,10 +20,6 @@ constexpr int kNoiseBurstMax = 8;
 constexpr int64_t kNoiseGapMinUs = 20 * kMicrosPerMs;
 constexpr int64_t kNoiseGapMaxUs = 500 * kMicrosPerMs;
 
-constexpr std::array<std::string_view, 7> kVersionTexts{
-    "", "Quorvale3 v1.1", "PL-RUX v1.2", "Pellantor KX", "Quorvale3 v1.4", "PL-RUX v1.4", "PL-Zenda v1.4",
-};
-
 // splitmix64: small, seedable and the same on every platform.
 uint64_t next_random(Tracker& tracker) {
     uint64_t z = (tracker.random_state += 0x9E3779B97F4A7C15ULL);
@@ -209,7 +205,7 @@ ParserState resynchronise(uint8_t byte) { return byte == kEsc ? ParserState::Esc
 }  // namespace
 
 std::string validate_tracker_options(const TrackerOptions& options) {
-    if (options.model < 1 || options.model > kModelMax) return "--model must be 1 to 6";
+    if (!model_known(options.model)) return "--model must be 1 to " + std::to_string(kModelMax);
     const int size = image_size_for_model(options.model);
     const std::string for_model = " for model " + std::to_string(options.model);
     if (options.reply_delay_ms < 0 || options.reply_delay_ms > kMaxReplyDelayMs) {
@@ -232,10 +228,7 @@ std::string validate_tracker_options(const TrackerOptions& options) {
     return "";
 }
 
-std::string_view tracker_version_text(int model) {
-    if (model < 1 || model > kModelMax) return "";
-    return kVersionTexts[static_cast<size_t>(model)];
-}
+std::string_view tracker_version_text(int model) { return device_model_info(model).version_text; }
 
 int64_t byte_time_us(uint32_t baud) {
     constexpr int64_t kBitMicros = 10 * 1000 * 1000;  // ten bits, in microseconds at 1 baud
@@ -247,7 +240,7 @@ Tracker make_tracker(const TrackerOptions& options) {
     Tracker tracker;
     tracker.options = options;
     TrackerOptions& o = tracker.options;
-    o.model = std::clamp(o.model, 1, kModelMax);
+    o.model = nearest_known_model(o.model);
     const int size = image_size_for_model(o.model);
     o.reply_delay_ms = std::clamp(o.reply_delay_ms, 0, kMaxReplyDelayMs);
     if (o.only_baud != 4800 && o.only_baud != 9600) o.only_baud = 0;

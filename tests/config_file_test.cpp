@@ -53,6 +53,7 @@ TEST_F(ConfigFile, EveryLoadOutcome) {
         {tagged + "QV3M" + le32(1), "File Loaded", 3},        // names a 128-byte model under a 256-byte tag
         {tagged + "QV3M" + le32(7), "File Loaded", 3},        // unknown code
         {tagged + "QV3M" + le32(0), "File Loaded", 3},
+        {tagged + "QV3M" + le32(0x80000005), "File Loaded", 3},  // past INT_MAX: not model 5
         {tagged + "QV3M", "File Loaded", 3},                  // cut short
         {tagged + "junk-after-the-image", "File Loaded", 3},  // other extra bytes load normally
         {tagged + "qv3m" + le32(5), "File Loaded", 5},

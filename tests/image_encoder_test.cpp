@@ -1,5 +1,6 @@
 // Encoding: header conversions, block sharing, the text room rule and the "does not fit" outcome.
 #include <cmath>
+#include <limits>
 
 #include "test_support.h"
 
@@ -55,6 +56,18 @@ TEST_F(EncodeImage, ModelRulesAdjustTheRecord) {
     encode(none);
     EXPECT_EQ(image[38], 0);  // model 0 writes only bits 0 and 1
     EXPECT_EQ(image[0], 52);  // and its header is 52 bytes
+}
+
+// A code that names no model, whatever int it is, lays out and reads back as code 0.
+TEST_F(EncodeImage, CodesWithoutAModelActAsNoModel) {
+    const ImageBytes none = encoded(defaults_for(kModelNone));
+    for (const int code : {-1, kModelMax + 1, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()}) {
+        ConfigRecord record = defaults_for(code);
+        EXPECT_EQ(encode(record), EncodeOutcome::Complete) << code;
+        EXPECT_EQ(image, none) << code;
+        EXPECT_EQ(image_size_for_model(code), 128) << code;
+        decoded(image, record);  // the 128 bytes read back
+    }
 }
 
 TEST_F(EncodeImage, FrequencyRangeAndSharing) {

@@ -40,8 +40,10 @@ struct RecordGenerator {
         return units_to_ms(ms_to_units(ms, offset_ms, unit_ms), unit_ms);
     }
 
+    static bool rux(int model) { return model == 2 || model == 5; }
+
     float device_frequency(int model) {
-        if (is_rux_model(model)) return static_cast<float>(number(28800, 29600) / 200.0);
+        if (rux(model)) return static_cast<float>(number(28800, 29600) / 200.0);
         if (model == 3) return static_cast<float>(number(28800, 29600) * 5 / 1000.0);
         if (model == 6) return static_cast<float>(number(144000, 148000) / 1000.0);
         return 144.39f;
@@ -78,7 +80,7 @@ struct RecordGenerator {
             }
             r.tx_twist[b] = model >= 3 || wild ? flag() : 0;
             r.send_dao[b] = model >= 3 || wild ? flag() : 0;
-            if (is_rux_model(model)) r.only_send_valid[b] = r.no_tx_on_ptt_in[b] = 1;
+            if (rux(model)) r.only_send_valid[b] = r.no_tx_on_ptt_in[b] = 1;
             for (auto* f : {&r.mic_e_message, &r.mic_e_path, &r.status_every, &r.slow_speed, &r.fast_speed,
                             &r.min_turn_angle, &r.min_turn_time, &r.power_switch_time}) {
                 (*f)[b] = static_cast<uint8_t>(number(0, 255));

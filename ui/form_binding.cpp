@@ -110,8 +110,7 @@ void update_enabling(WindowHandle window, const ConfigRecord& record) {
     const bool mic_e = get_check(window, IDX_MIC_E);
     const bool power_switch = get_check(window, IDX_POWER_SWITCH);
     const bool send_nmea = get_check(window, IDX_SEND_NMEA);
-    const int model = record.device_model;
-    const bool rux = model == 2 || model == 5;
+    const FormOffers& offers = device_model_info(record.device_model).offers;
 
     enable_when(window,
                 {IDE_SLOW_SPEED, IDE_SLOW_RATE, IDE_FAST_SPEED, IDE_FAST_RATE, IDE_MIN_TURN_ANGLE, IDE_TURN_SLOPE,
@@ -123,18 +122,18 @@ void update_enabling(WindowHandle window, const ConfigRecord& record) {
     enable_when(window, {IDE_POWER_SWITCH_TIME}, power_switch);
     enable_when(window, {IDE_SYMBOL, IDE_SYMBOL_TABLE, IDX_TRANSMIT_ALTITUDE}, !send_nmea);
     enable_when(window, {IDC_TIMESTAMP}, !mic_e);
-    enable_when(window, {IDX_NO_GT_PREFIX}, model >= 2);
-    enable_when(window, {IDX_SERIAL_OUT_HIGH}, model >= 3 && model != 5);
-    enable_when(window, {IDX_NO_STARTUP_PACKET}, model >= 2);
-    enable_when(window, {IDX_SERIAL_9600_BAUD}, model >= 3 && model != 5);
-    enable_when(window, {IDX_TX_TWIST}, model >= 3);
-    enable_when(window, {IDB_EDIT_TELEMETRY}, model >= 3);
-    enable_when(window, {IDE_FREQUENCY}, model == 2 || model == 3 || model == 5 || model == 6);
+    enable_when(window, {IDX_NO_GT_PREFIX}, offers.no_gt_prefix);
+    enable_when(window, {IDX_SERIAL_OUT_HIGH}, offers.serial_out_high);
+    enable_when(window, {IDX_NO_STARTUP_PACKET}, offers.no_startup_packet);
+    enable_when(window, {IDX_SERIAL_9600_BAUD}, offers.serial_9600_baud);
+    enable_when(window, {IDX_TX_TWIST}, offers.tx_twist);
+    enable_when(window, {IDB_EDIT_TELEMETRY}, offers.edit_telemetry);
+    enable_when(window, {IDE_FREQUENCY}, offers.frequency);
     enable_when(window,
                 {IDX_INVERT_CD_IN, IDX_ONLY_SEND_VALID, IDX_SEND_300_BAUD, IDE_QUIET_TIME, IDX_NO_TX_ON_PTT_IN,
                  IDE_CALIBRATION},
-                !rux);
-    enable_when(window, {IDX_SEND_DAO}, !send_nmea && model >= 3);
+                offers.line_settings);
+    enable_when(window, {IDX_SEND_DAO}, !send_nmea && offers.send_dao);
 }
 
 void check_box_clicked(WindowHandle window, const ConfigRecord& record, int id) {

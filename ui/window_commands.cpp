@@ -44,7 +44,7 @@ void start_device_query(App& app, ProtocolState follow_up) {
 void write_config(App& app) {
     if (refused_during_write(app)) return;
     form_to_record(app.window, app.record);
-    if (app.record.device_model == kModelNone) {
+    if (!model_known(app.record.device_model)) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
     } else {
         use_selected_port(app);
