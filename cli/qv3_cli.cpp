@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "qv3_version.h"
 
 namespace qv3 {
 
@@ -30,7 +31,7 @@ constexpr std::string_view kProgramHelp =
     "                                  key the transmitter with a test tone\n"
     "\n"
     "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
-    "Run 'qv3 VERB --help' for a verb's options.\n";
+    "Run 'qv3 VERB --help' for a verb's options; 'qv3 --version' prints the version.\n";
 
 struct Verb {
     std::string_view name;
@@ -52,6 +53,10 @@ int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         out << kProgramHelp;
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        out << "qv3 " QV3_VERSION "\n";
         return kExitOk;
     }
     for (const Verb& verb : kVerbs) {
