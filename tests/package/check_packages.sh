@@ -75,7 +75,7 @@ deb_contents() {
 
 # Every verb qv3 --help names is completed, so a new verb cannot be forgotten.
 completion_knows_every_verb() {
-  local stage=build/package-linux/deb-root
+  local stage=build/package-linux/deb/debian/quorvale3config
   local verbs verb offered
   verbs=$("$stage/usr/bin/qv3" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p' | sort -u)
   [[ -n "$verbs" ]] || { echo "no verbs found in qv3 --help"; return 1; }
