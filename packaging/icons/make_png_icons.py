@@ -13,9 +13,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def load_drawing():
     path = os.path.join(HERE, "..", "..", "ui", "win32", "make_icon.py")
-    spec = importlib.util.spec_from_file_location("make_icon", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_icon", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
