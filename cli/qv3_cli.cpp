@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "qv3_version.h"
 
 namespace qv3 {
 
@@ -32,7 +33,7 @@ constexpr std::string_view kProgramHelp =
     "                                  which tracker model is attached\n"
     "\n"
     "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
-    "Run 'qv3 VERB --help' for a verb's options.\n";
+    "Run 'qv3 VERB --help' for a verb's options; 'qv3 --version' prints the version.\n";
 
 struct Verb {
     std::string_view name;
@@ -57,6 +58,10 @@ int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         out << kProgramHelp;
+        return kExitOk;
+    }
+    if (args[0] == "--version") {
+        out << "qv3 " QV3_VERSION "\n";
         return kExitOk;
     }
     for (const Verb& verb : kVerbs) {

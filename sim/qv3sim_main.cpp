@@ -20,6 +20,7 @@
 #include "sim/sim_log.h"
 #include "sim/sim_options.h"
 #include "sim/tracker.h"
+#include "qv3_version.h"
 
 namespace {
 
@@ -270,6 +271,10 @@ int main(int argc, char** argv) {
     const SimOptionsResult parsed = parse_sim_options(args);
     if (parsed.options.help) {
         std::fputs(kSimUsage, stdout);
+        return kSimExitOk;
+    }
+    if (parsed.options.version) {
+        std::fputs("qv3sim " QV3_VERSION "\n", stdout);
         return kSimExitOk;
     }
     if (!parsed.error.empty()) {

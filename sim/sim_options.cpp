@@ -32,6 +32,7 @@ const char* const kSimUsage =
     "  --image-out FILE       keep FILE equal to the tracker's image (at start and\n"
     "                         after every write)\n"
     "  --help                 show this text\n"
+    "  --version              print qv3sim's version\n"
     "\n"
     "Prints one line when ready. SIGINT or SIGTERM ends it and removes the link.\n"
     "Exit 0 when ended by a signal, 1 on failure, 2 on a usage error.\n";
@@ -108,7 +109,11 @@ SimOptionsResult parse_sim_options(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
-        if (!result.error.empty()) continue;  // keep looking for --help only
+        if (arg == "--version") {
+            options.version = true;
+            continue;
+        }
+        if (!result.error.empty()) continue;  // keep looking for --help and --version only
 
         if (!is_value_option(arg) && !is_switch_option(arg)) {
             result.error = arg.rfind('-', 0) == 0 ? "unknown option '" + arg.substr(0, 40) + "'"
@@ -133,7 +138,7 @@ SimOptionsResult parse_sim_options(const std::vector<std::string>& args) {
         }
     }
 
-    if (options.help) {
+    if (options.help || options.version) {
         result.error.clear();
         return result;
     }

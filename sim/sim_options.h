@@ -23,6 +23,7 @@ struct SimOptions {
     std::string log_path;        // empty: no log
     std::string image_out_path;  // empty: no image copies
     bool help = false;
+    bool version = false;
 };
 
 struct SimOptionsResult {
@@ -30,7 +31,8 @@ struct SimOptionsResult {
     std::string error;  // one line without "qv3sim: "; empty when the options are usable
 };
 
-// Parses the arguments after the program name. --help wins over every error.
+// Parses the arguments after the program name. --help, then --version, win
+// over every error.
 SimOptionsResult parse_sim_options(const std::vector<std::string>& args);
 
 // The text --help prints.

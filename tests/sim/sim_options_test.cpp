@@ -50,6 +50,7 @@ TEST(SimOptions, ErrorsAreOneLineNamingTheOption) {
         {with(1, {"--corrupt-readback", "128"}), "--corrupt-readback must be 0 to 127 for model 1"},
         {with(4, {"--short-image", "5", "--long-image", "300"}), "--short-image and --long-image exclude each other"},
         {{"--bogus", "-h"}, ""},  // help wins over every error
+        {{"--noise", "--noise", "--version"}, ""},  // and so does the version
     };
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(parse_sim_options(args).error, expected) << (args.empty() ? "(none)" : args.back());

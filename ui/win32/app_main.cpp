@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 #include "ui/win32/dialog_template_win32.h"
 #include "ui/win32/main_window_win32.h"
+#include "ui/win32/version_option_win32.h"
 
 namespace {
 
@@ -15,7 +16,9 @@ qv3::App the_app;
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
+    if (qv3::answer_version_option(command_line)) return 0;
+
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;

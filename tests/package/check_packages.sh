@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Checks the release packages scripts/package wrote to dist/: lintian on the
+# .deb, the desktop entry and AppStream metadata validated, the .deb's
+# contents, installing it and running the installed programs against each
+# other, purging it without leftovers, and the Windows zip's programs under
+# Wine. Prints one line per check and "N passed, N failed" last.
+#
+#   tests/package/check_packages.sh
+#
+# Environment: WINEPREFIX (default build/windows/wine-prefix). Installing the
+# .deb needs root (or sudo); without either those checks are skipped.
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+version=$(<build/package-linux/version.txt)
+deb="dist/quorvale3config_${version}_amd64.deb"
+zipfile="dist/quorvale3config-${version}-windows-x64.zip"
+work="$root/build/package-check"
+rm -rf "$work" && mkdir -p "$work"
+
+passed=0
+failed=0
+# check NAME COMMAND...: runs one check, output in $work/NAME.log.
+check() {
+  local name=$1; shift
+  if "$@" >"$work/$name.log" 2>&1; then
+    passed=$((passed + 1))
+    echo "ok      $name"
+  else
+    failed=$((failed + 1))
+    echo "FAILED  $name"
+    sed 's/^/    /' "$work/$name.log" | tail -n 40
+  fi
+}
+skip() { echo "skipped $1 ($2)"; }
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  if sudo -n true 2>/dev/null; then sudo=(sudo -n); else sudo=(none); fi
+fi
+
+# --- the .deb as a file ------------------------------------------------------
+lintian_clean() {
+  # Errors fail; warnings and notes are shown for the log.
+  lintian --fail-on error --display-info "$deb"
+}
+
+validate_desktop_files() {
+  desktop-file-validate build/package-linux/desktop/*.desktop &&
+    appstreamcli validate --no-net build/package-linux/desktop/*.metainfo.xml
+}
+
+# Every file the .deb must hold; the window's only when it ships the window.
+deb_contents() {
+  dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
+  cat "$work/contents"
+  local expected=(/usr/bin/qv3 /usr/bin/qv3sim /usr/share/man/man1/qv3.1.gz /usr/share/man/man1/qv3sim.1.gz
+    /usr/share/bash-completion/completions/qv3 /usr/share/doc/quorvale3config/copyright
+    /usr/share/doc/quorvale3config/changelog.Debian.gz)
+  if grep -qx /usr/bin/quorvale3config "$work/contents"; then
+    expected+=(/usr/share/man/man1/quorvale3config.1.gz
+      /usr/share/applications/org.quorvale3config.Quorvale3Config.desktop
+      /usr/share/metainfo/org.quorvale3config.Quorvale3Config.metainfo.xml
+      /usr/share/icons/hicolor/48x48/apps/quorvale3config.png
+      /usr/share/icons/hicolor/256x256/apps/quorvale3config.png)
+  fi
+  local path missing=0
+  for path in "${expected[@]}"; do
+    grep -qxF "$path" "$work/contents" || { echo "missing: $path"; missing=1; }
+  done
+  dpkg-deb -f "$deb" Depends | grep -q 'libc6' || { echo "Depends lacks libc6"; missing=1; }
+  return $missing
+}
+
+# Every verb qv3 --help names is completed, so a new verb cannot be forgotten.
+completion_knows_every_verb() {
+  local stage=build/package-linux/deb/debian/quorvale3config
+  local verbs verb offered
+  verbs=$("$stage/usr/bin/qv3" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p' | sort -u)
+  [[ -n "$verbs" ]] || { echo "no verbs found in qv3 --help"; return 1; }
+  # shellcheck disable=SC1091
+  source "$stage/usr/share/bash-completion/completions/qv3"
+  COMP_WORDS=(qv3 "")
+  COMP_CWORD=1
+  _qv3
+  offered=" ${COMPREPLY[*]} "
+  local missing=0
+  for verb in $verbs; do
+    [[ "$offered" == *" $verb "* ]] || { echo "not completed: $verb"; missing=1; }
+  done
+  return $missing
+}
+
+check lintian lintian_clean
+grep -E '^[EWI]: ' "$work/lintian.log" | sed 's/^/    /'
+check desktop-and-appstream validate_desktop_files
+check deb-contents deb_contents
+check completion-verbs completion_knows_every_verb
+
+# --- installed on this machine ----------------------------------------------
+sim_pid=""
+stop_sim() { [[ -z "$sim_pid" ]] || { kill "$sim_pid" 2>/dev/null; wait "$sim_pid" 2>/dev/null; sim_pid=""; }; }
+trap stop_sim EXIT
+
+install_deb() {
+  # The package's directories that are there before, which the purge must leave alone.
+  local path
+  dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\.||; s|/$||' | while IFS= read -r path; do
+    [[ -n "$path" && -d "$path" ]] && echo "$path"
+  done >"$work/dirs-before"
+  "${sudo[@]}" dpkg -i "$deb" && dpkg -L quorvale3config | sort >"$work/installed-list"
+}
+
+installed_versions() {
+  [[ "$(/usr/bin/qv3 --version)" == "qv3 $version" ]] &&
+    [[ "$(/usr/bin/qv3sim --version)" == "qv3sim $version" ]] &&
+    man -w qv3 && man -w qv3sim
+}
+
+installed_read() {
+  local link="$work/tracker"
+  /usr/bin/qv3sim --model 4 --link "$link" >"$work/sim.out" 2>&1 &
+  sim_pid=$!
+  local _
+  for _ in $(seq 100); do
+    [[ -e "$link" ]] && grep -q . "$work/sim.out" && break
+    sleep 0.05
+  done
+  timeout 60 /usr/bin/qv3 read --port "$link" >"$work/read.out" 2>"$work/read.err"
+  local rc=$?
+  stop_sim
+  cat "$work/read.err"
+  [[ $rc -eq 0 ]] && grep -qx "Read Config Successful" "$work/read.err" && grep -q '^model = 4' "$work/read.out"
+}
+
+# The native window, once the package holds it: it starts and knows its version.
+installed_window() {
+  [[ "$(QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/quorvale3config --version)" == "quorvale3config $version" ]]
+}
+
+purge_leaves_nothing() {
+  "${sudo[@]}" dpkg --purge quorvale3config || return 1
+  local path left=0
+  while IFS= read -r path; do
+    [[ -n "$path" && "$path" != "/." ]] || continue
+    if [[ -d "$path" ]]; then
+      grep -qxF "$path" "$work/dirs-before" || { echo "left behind: $path/"; left=1; }
+    elif [[ -e "$path" || -L "$path" ]]; then
+      echo "left behind: $path"; left=1
+    fi
+  done <"$work/installed-list"
+  ! dpkg -s quorvale3config >/dev/null 2>&1 || { echo "dpkg still lists the package"; left=1; }
+  return $left
+}
+
+if [[ "${sudo[*]}" == none ]]; then
+  skip "install and purge" "needs root or sudo"
+elif dpkg -s quorvale3config >/dev/null 2>&1; then
+  # Never replace or remove a copy someone installed on purpose.
+  skip "install and purge" "quorvale3config is already installed here"
+else
+  check deb-install install_deb
+  if [[ -s "$work/installed-list" ]]; then
+    check installed-version installed_versions
+    check installed-qv3-reads-installed-qv3sim installed_read
+    if grep -qx /usr/bin/quorvale3config "$work/installed-list"; then
+      check installed-window installed_window
+    fi
+    check purge-leaves-nothing purge_leaves_nothing
+  fi
+fi
+
+# --- the Windows zip under Wine --------------------------------------------
+export WINEPREFIX=${WINEPREFIX:-$root/build/windows/wine-prefix}
+unzipped="$work/zip"
+folder="$unzipped/quorvale3config-$version"
+
+zip_contents() {
+  unzip -q "$zipfile" -d "$unzipped" || return 1
+  (cd "$unzipped" && find . -type f | LC_ALL=C sort) >"$work/zip-list"
+  printf "./quorvale3config-$version/%s\n" LICENSE.txt README.txt quorvale3config.exe qv3.exe | LC_ALL=C sort |
+    diff - "$work/zip-list"
+}
+
+# VERSIONINFO's strings are UTF-16; both version texts must be the project's.
+exe_versions() {
+  scripts/wine-run --init "$root/build/windows" >/dev/null 2>&1 || true
+  [[ "$(scripts/wine-run "$folder/qv3.exe" --version | tr -d '\r')" == "qv3 $version" ]] || {
+    echo "qv3.exe --version is wrong"; return 1; }
+  [[ "$(scripts/wine-run "$folder/quorvale3config.exe" --version | tr -d '\r')" == "quorvale3config $version" ]] || {
+    echo "quorvale3config.exe --version is wrong"; return 1; }
+  strings -el "$folder/quorvale3config.exe" | grep -qxF "$version.0" &&
+    strings -el "$folder/quorvale3config.exe" | grep -qxF "$version" || {
+    echo "VERSIONINFO does not say $version"; return 1; }
+}
+
+check zip-contents zip_contents
+if [[ -d "$folder" ]]; then
+  check zip-exe-versions exe_versions
+fi
+if command -v wineserver >/dev/null 2>&1; then wineserver -k >/dev/null 2>&1 || true; fi
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
