@@ -42,30 +42,8 @@ fi
 
 rm -rf "$work" && mkdir -p "$work"
 link="$work/tracker"
-passed=0 failed=0
-sim_pid=""
-
-stop_sim() {
-  if [[ -n "$sim_pid" ]]; then
-    kill -TERM "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-  fi
-}
-trap stop_sim EXIT
-
-# start_sim ARGS...: starts qv3sim on the link and waits for its ready line.
-start_sim() {
-  stop_sim
-  "$qv3sim" --link "$link" --image-out "$work/held.img" --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do
-    grep -q . "$work/sim.out" 2>/dev/null && [[ -e "$link" ]] && return 0
-    sleep 0.05
-  done
-  echo "qv3sim did not start: $(cat "$work/sim.out")" >&2
-  return 1
-}
+source "$here/sim_session.sh"
+trap sim_stop EXIT
 
 port="$link"
 run_qv3() {
@@ -89,21 +67,11 @@ if [[ $wine -eq 1 ]]; then
     exit 1
   fi
   port=COM1
-  trap 'stop_sim; wineserver -k 2>/dev/null' EXIT
+  trap 'sim_stop; wineserver -k 2>/dev/null' EXIT
 fi
 
-check() {  # check NAME CONDITION-EXIT-CODE [DETAIL]
-  if [[ $2 -eq 0 ]]; then
-    echo "ok     $1"
-    passed=$((passed + 1))
-  else
-    echo "FAILED $1 ${3:-}"
-    failed=$((failed + 1))
-  fi
-}
-
 for model in $models; do
-  start_sim --model "$model" || { check "model $model: simulator" 1; continue; }
+  sim_start --model "$model" || { check "model $model: simulator" 1; continue; }
   cp "$work/held.img" "$work/initial.img"
   run_qv3 decode --model "$model" "$work/initial.img" >"$work/expected.txt" 2>/dev/null
   run_qv3 read --port "$port" >"$work/read.txt" 2>"$work/read.err"
@@ -129,14 +97,14 @@ SETTINGS
 done
 
 if [[ -n "$serial_test" ]]; then
-  start_sim --model 4
+  sim_start --model 4
   QV3_TEST_COM_PORT=COM1 timeout 120 "$root/scripts/wine-run" "$serial_test" >"$work/serial.out" 2>&1
   rc=$?
   ! grep -q "SKIPPED" "$work/serial.out"
   check "the Windows serial port talks to the simulator through COM1" $((rc | $?)) "$(tail -n 3 "$work/serial.out")"
 fi
 
-start_sim --model 4
+sim_start --model 4
 # The link is not among the machine's ports, so it is named; under Wine the
 # COM1 to COM20 listing finds it as COM1.
 run_qv3 ports --probe "$port" >"$work/ports.out" 2>&1
@@ -150,7 +118,7 @@ if [[ $wine -eq 1 ]]; then
 fi
 
 # A refused question sends nothing: not even the version query.
-start_sim --model 4
+sim_start --model 4
 printf 'primary.mic_e_message = 7\n' >"$work/emergency.txt"
 echo cancel | run_qv3 write --port "$port" "$work/emergency.txt" >/dev/null 2>"$work/refused.err"
 rc=$?
@@ -159,13 +127,13 @@ check "a refused question exits 1 and sends nothing" $(( (rc == 1 ? 0 : 1) | $? 
 echo ok | run_qv3 write --port "$port" "$work/emergency.txt" >/dev/null 2>"$work/accepted.err"
 check "an accepted question writes" $?
 
-start_sim --model 4 --silent
+sim_start --model 4 --silent
 run_qv3 read --port "$port" >/dev/null 2>"$work/silent.err"
 rc=$?
 tr -d '\r' <"$work/silent.err" | tail -n 1 | grep -qxF "Quorvale3 not found : ()"
 check "--silent ends with 'Quorvale3 not found : ()'" $(( (rc == 1 ? 0 : 1) | $? ))
 
-start_sim --model 6 --only-baud 9600
+sim_start --model 6 --only-baud 9600
 run_qv3 read --port "$port" --trace "$work/baud.trace" >/dev/null 2>"$work/baud.err"
 rc=$?
 grep -q " baud 9600$" <(tr -d '\r' <"$work/baud.trace")
@@ -173,7 +141,7 @@ check "--only-baud 9600 is read on the second query, and the trace shows the swi
 
 # Sources that set nothing, and a trace that cannot be created, stop qv3
 # before it opens the port.
-start_sim --model 4
+sim_start --model 4
 : >"$work/empty.qv3"
 printf '# model = 4\n' >"$work/comments.txt"
 for source in empty.qv3 comments.txt; do
@@ -216,7 +184,7 @@ if [[ $wine -eq 0 ]]; then
   done
 fi
 
-start_sim --model 4 --stream
+sim_start --model 4 --stream
 for verb in version read write; do
   args=(--port "$port")
   [[ $verb == write ]] && args+=("$work/changed.txt" --yes)
@@ -226,7 +194,7 @@ for verb in version read write; do
   check "--stream: $verb fails within a few seconds ($((SECONDS - start)) s)" \
     $(( (rc == 1 ? 0 : 1) | (SECONDS - start > 20 ? 1 : 0) ))
 done
-stop_sim
+sim_stop
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -23,39 +23,20 @@ done
 
 rm -rf "$work" && mkdir -p "$work"
 link="$work/tracker"
-passed=0 failed=0
-sim_pid="" qv3_pid=""
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/sim_session.sh"
+qv3_pid=""
 
 stop_all() {
   [[ -n "$qv3_pid" ]] && kill -KILL "$qv3_pid" 2>/dev/null
-  if [[ -n "$sim_pid" ]]; then
-    kill -TERM "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-  fi
+  sim_stop
 }
 trap stop_all EXIT
 
+# start_sim ARGS...: a model 4 tracker, its image kept as it was at start.
 start_sim() {
   stop_all
-  "$qv3sim" --model 4 --link "$link" --image-out "$work/held.img" --log "$work/sim.log" "$@" >"$work/sim.out" 2>&1 &
-  sim_pid=$!
-  for _ in $(seq 100); do
-    grep -q . "$work/sim.out" 2>/dev/null && [[ -e "$link" ]] && { cp "$work/held.img" "$work/initial.img"; return 0; }
-    sleep 0.05
-  done
-  echo "qv3sim did not start: $(cat "$work/sim.out")" >&2
-  return 1
-}
-
-check() {  # check NAME CONDITION-EXIT-CODE [DETAIL]
-  if [[ $2 -eq 0 ]]; then
-    echo "ok     $1"
-    passed=$((passed + 1))
-  else
-    echo "FAILED $1 ${3:-}"
-    failed=$((failed + 1))
-  fi
+  sim_start --model 4 "$@" && cp "$work/held.img" "$work/initial.img"
 }
 
 start_write() {
