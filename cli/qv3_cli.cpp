@@ -17,9 +17,10 @@ constexpr std::string_view kProgramHelp =
     "  decode --model N IMAGE          print the settings of a raw image\n"
     "  encode [--model N] SETTINGS -o IMAGE\n"
     "                                  build a raw image from a settings text\n"
-    "  show FILE.qv3                   print the settings of a configuration file\n"
+    "  show [--explain] FILE.qv3       print the settings of a configuration file\n"
     "  save SETTINGS -o FILE.qv3       save a settings text as a configuration file\n"
     "  diff A B                        compare two configurations (.qv3 or settings)\n"
+    "  keys                            list every settings key: kind, range, unit, help\n"
     "\n"
     "Verbs with a tracker on a serial port (--trace FILE logs every byte):\n"
     "  version --port PORT             identify the tracker's model\n"
@@ -29,7 +30,8 @@ constexpr std::string_view kProgramHelp =
     "  tone --port PORT 1200|2200|both|stop\n"
     "                                  key the transmitter with a test tone\n"
     "\n"
-    "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
+    "The settings text has one 'key = value' a line and '#' comment lines;\n"
+    "'qv3 keys' lists every key.\n"
     "Run 'qv3 VERB --help' for a verb's options.\n";
 
 struct Verb {
@@ -41,6 +43,7 @@ constexpr Verb kVerbs[] = {
     {"decode", verb_decode}, {"encode", verb_encode}, {"show", verb_show},
     {"save", verb_save},     {"diff", verb_diff},     {"version", verb_version},
     {"read", verb_read},     {"write", verb_write},   {"tone", verb_tone},
+    {"keys", verb_keys},
 };
 
 }  // namespace
