@@ -195,7 +195,9 @@ std::vector<SettingsKey> settings_keys() {
 
 std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record) {
     std::vector<std::pair<std::string, std::string>> pairs;
-    for (auto& [key, field, bank] : settings_keys()) pairs.emplace_back(std::move(key), format_value(record, *field, bank));
+    for (auto& [key, field, bank] : settings_keys()) {
+        pairs.emplace_back(std::move(key), format_value(record, *field, bank));
+    }
     return pairs;
 }
 

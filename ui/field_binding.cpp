@@ -1,4 +1,4 @@
-// Walks a dialog's layout to copy bound fields between the record and the controls, converting by control and field kind.
+// Walks a dialog's layout to copy bound fields between record and controls, converting by control and field kind.
 #include "ui/field_binding.h"
 
 #include <span>

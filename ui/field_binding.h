@@ -1,4 +1,4 @@
-// The record's fields and a dialog's controls, paired by the layout's field column: copying both ways, and each control's help.
+// A dialog's controls and the record fields they show, paired by the layout's field column; each control's help.
 #pragma once
 
 #include <string_view>
