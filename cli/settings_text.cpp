@@ -38,7 +38,13 @@ std::string escape_text(std::string_view text) {
     return out;
 }
 
-std::string quote(std::string_view text) { return "\"" + escape_text(text) + "\""; }
+// Appended piece by piece: GCC 12 takes "\"" + text for an overlapping copy (-Wrestrict).
+std::string quote(std::string_view text) {
+    std::string out(1, '"');
+    out += escape_text(text);
+    out += '"';
+    return out;
+}
 
 std::string format_float(float value) {
     char buffer[64];

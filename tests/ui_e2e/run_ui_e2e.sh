@@ -219,6 +219,18 @@ startup_defaults() {
   expect_enabled 1 1030 1022 1076 1068 1031 1082
 }
 
+# Every control that shows a setting has a tool in the window's tooltip
+# control (calibration and the 44 per-bank settings of the form); resting the
+# mouse on Callsign shows the callsign's help, as qv3 keys gives it.
+tooltips_shown() {
+  local help
+  help=$("$qv3" keys | sed -n 's/^primary\.callsign  *text  *any text  *-  *//p')
+  [[ -n "$help" ]] || { why="qv3 keys gives no help for primary.callsign"; return 1; }
+  expect "tooltip-tools" "45" && expect "hover|1000|10000" "$(field "$help")" || return 1
+  qv3ui_screenshot "$work/tooltip.png" || { why="no screenshot"; return 1; }
+  ask "unhover"
+}
+
 write_before_read() {
   ask "click|1005" || return 1
   answer_box "Read Version First" 1 "You must read the version before writing the config" || return 1
@@ -364,7 +376,7 @@ setup() {
     command -v "$tool" >/dev/null 2>&1 || { echo "ui-e2e: $tool not found (scripts/install-deps display wine)" >&2; return 1; }
   done
   mkdir -p "$work"
-  rm -f "$work/after-read.png"
+  rm -f "$work/after-read.png" "$work/tooltip.png"
   qv3ui_start_xvfb "$work" || return 1
   qv3ui_prepare_prefix "$work/wine-prefix" "$link" N || return 1
   use_tracker 4 || { echo "ui-e2e: $why" >&2; return 1; }
@@ -385,6 +397,7 @@ main() {
   if start_app; then
     scenario "start-up shows the defaults, model controls off" startup_defaults
     scenario "the running main window matches its layout table" running_layout
+    scenario "a setting's help shows as its control's tooltip" tooltips_shown
     scenario "Write Config before a read: Read Version First" write_before_read
     scenario "Read Config from a 128-byte model (2)" read_model_2
     scenario "Read Config from a 256-byte model (4)" read_model_4
@@ -402,7 +415,7 @@ main() {
   scenario "Quit ends the program with exit code 0" quit_quits
   scenario "the close box ends the program with exit code 0" close_box_quits
 
-  echo "ui-e2e: ${SECONDS}s in all; screenshot ${work#"$QV3UI_ROOT"/}/after-read.png; logs in ${work#"$QV3UI_ROOT"/}/"
+  echo "ui-e2e: ${SECONDS}s in all; screenshots ${work#"$QV3UI_ROOT"/}/after-read.png, tooltip.png; logs in ${work#"$QV3UI_ROOT"/}/"
   echo "$passed passed, $failed failed"
   [[ $failed -eq 0 ]]
 }
