@@ -218,6 +218,11 @@ std::string hover(HWND item, const Args& args) {
     RECT rect{};
     if (!GetWindowRect(item, &rect)) return err("no rectangle");
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bounded_wait(*timeout));
+    // A tip another control showed where the mouse rested before is put away
+    // once the mouse is on this one, so the tip found below is this control's.
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Sleep(4 * kPollMs);
+    send(tip, TTM_POP, 0, 0);
     // A small move each time: the tooltip counts its delay from a move over the tool.
     for (int step = 0;; step = (step + 1) % 3) {
         SetCursorPos((rect.left + rect.right) / 2 + step, (rect.top + rect.bottom) / 2);
