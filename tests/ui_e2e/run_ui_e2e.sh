@@ -219,6 +219,23 @@ startup_defaults() {
   expect_enabled 1 1030 1022 1076 1068 1031 1082
 }
 
+# paste_tooltip FILE: the root window's picture shows the tooltip as a black
+# box under Xvfb while the tooltip's own X window (the program's topmost one)
+# holds it drawn: that is pasted over the main window's screenshot FILE.
+paste_tooltip() {
+  local file=$1 l t tip geometry w h x y rest
+  qv3ui_ask "rect" || return 1
+  IFS=, read -r l t _ _ <<<"$QV3UI_REPLY"
+  read -r tip geometry < <(xwininfo -root -tree -display "$DISPLAY" |
+    awk '/\(has no name\): \("quorvale3config.exe"/ {print $1, $(NF-1); exit}')
+  [[ -n "$tip" && "$geometry" =~ ^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$ ]] || return 1
+  w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+  rest="$work/tooltip-window.pnm"
+  timeout 20 xwd -id "$tip" -silent -display "$DISPLAY" | xwdtopnm >"$rest" 2>/dev/null || return 1
+  pngtopnm "$file" 2>/dev/null | pnmpaste "$rest" $((x - l)) $((y - t)) 2>/dev/null | pnmtopng >"$file.tmp" 2>/dev/null &&
+    [[ -s "$file.tmp" && $w -gt 0 && $h -gt 0 ]] && mv "$file.tmp" "$file"
+}
+
 # Every control that shows a setting has a tool in the window's tooltip
 # control (calibration and the 44 per-bank settings of the form); resting the
 # mouse on Callsign shows the callsign's help, as qv3 keys gives it.
@@ -228,6 +245,7 @@ tooltips_shown() {
   [[ -n "$help" ]] || { why="qv3 keys gives no help for primary.callsign"; return 1; }
   expect "tooltip-tools" "45" && expect "hover|1000|10000" "$(field "$help")" || return 1
   qv3ui_screenshot "$work/tooltip.png" || { why="no screenshot"; return 1; }
+  paste_tooltip "$work/tooltip.png" || qv3ui_log "tooltip.png: the tooltip could not be pasted in"
   ask "unhover"
 }
 
