@@ -1,4 +1,5 @@
-// The qv3 verbs that need no device: decode, encode, show, save and diff.
+// The qv3 verbs that need no device: decode, encode, show, save, diff and keys.
+#include <algorithm>
 #include <string_view>
 
 #include "cli/command_line.h"
@@ -24,14 +25,18 @@ constexpr std::string_view kEncodeHelp =
     "Exit 0 when encoded, 3 when texts had to be cut (the image is still\n"
     "written), 1 on bad input or when the image cannot be built.\n";
 constexpr std::string_view kShowHelp =
-    "usage: qv3 show FILE.qv3\n"
+    "usage: qv3 show [--explain] FILE.qv3\n"
     "Loads a configuration file as the application's Load does and prints the\n"
-    "settings text.\n";
+    "settings text. --explain puts each setting's help above it as a '#' line.\n";
 constexpr std::string_view kSaveHelp =
     "usage: qv3 save SETTINGS -o FILE.qv3\n"
     "Encodes a settings text and saves it as the application's Save does\n"
     "(\"-o -\": to standard output).\n"
     "Exit 0 when saved, 3 when saved with texts cut, 1 on failure.\n";
+constexpr std::string_view kKeysHelp =
+    "usage: qv3 keys\n"
+    "Lists every key of the settings text, one a line: the key, its kind, the\n"
+    "values it accepts, its unit and what it does.\n";
 constexpr std::string_view kDiffHelp =
     "usage: qv3 diff A B\n"
     "A and B are each a .qv3 file or a settings text. Prints one line per\n"
@@ -130,7 +135,7 @@ int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::os
 }
 
 int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const Arguments parsed = parse_arguments(args, {}, {});
+    const Arguments parsed = parse_arguments(args, {}, {"--explain"});
     if (const int code = usage_outcome(parsed, 1, kShowHelp, out, err); code >= 0) return code;
     ConfigRecord record;
     ReceivedImage image;
@@ -139,7 +144,7 @@ int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << status << "\n";
         return kExitFailure;
     }
-    out << settings_to_text(record);
+    out << (parsed.switches.count("--explain") != 0 ? settings_to_explained_text(record) : settings_to_text(record));
     return kExitOk;
 }
 
@@ -182,6 +187,30 @@ int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostr
         differ = true;
     }
     return differ ? kExitFailure : kExitOk;
+}
+
+int verb_keys(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const Arguments parsed = parse_arguments(args, {}, {});
+    if (const int code = usage_outcome(parsed, 0, kKeysHelp, out, err); code >= 0) return code;
+    struct Row {
+        std::string key, kind, range, unit;
+        const char* help;
+    };
+    std::vector<Row> rows;
+    size_t widths[4] = {};
+    for (const auto& [key, field, bank] : settings_keys()) {
+        Row row{key, field_kind_name(field->kind), field_range_text(*field), *field->unit ? field->unit : "-",
+                field->help};
+        const std::string* columns[4] = {&row.key, &row.kind, &row.range, &row.unit};
+        for (size_t i = 0; i < 4; ++i) widths[i] = std::max(widths[i], columns[i]->size());
+        rows.push_back(std::move(row));
+    }
+    for (const Row& row : rows) {
+        const std::string* columns[4] = {&row.key, &row.kind, &row.range, &row.unit};
+        for (size_t i = 0; i < 4; ++i) out << *columns[i] << std::string(widths[i] - columns[i]->size() + 2, ' ');
+        out << row.help << "\n";
+    }
+    return kExitOk;
 }
 
 }  // namespace qv3

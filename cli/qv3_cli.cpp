@@ -18,9 +18,10 @@ constexpr std::string_view kProgramHelp =
     "  decode --model N IMAGE          print the settings of a raw image\n"
     "  encode [--model N] SETTINGS -o IMAGE\n"
     "                                  build a raw image from a settings text\n"
-    "  show FILE.qv3                   print the settings of a configuration file\n"
+    "  show [--explain] FILE.qv3       print the settings of a configuration file\n"
     "  save SETTINGS -o FILE.qv3       save a settings text as a configuration file\n"
     "  diff A B                        compare two configurations (.qv3 or settings)\n"
+    "  keys                            list every settings key: kind, range, unit, help\n"
     "\n"
     "Verbs with a tracker on a serial port (--trace FILE logs every byte):\n"
     "  version --port PORT             identify the tracker's model\n"
@@ -32,7 +33,8 @@ constexpr std::string_view kProgramHelp =
     "  ports [--probe [PORT...]]       list the serial ports; --probe asks each\n"
     "                                  which tracker model is attached\n"
     "\n"
-    "The settings text has one 'key = value' a line; 'qv3 show' prints every key.\n"
+    "The settings text has one 'key = value' a line and '#' comment lines;\n"
+    "'qv3 keys' lists every key.\n"
     "Run 'qv3 VERB --help' for a verb's options; 'qv3 --version' prints the version.\n";
 
 struct Verb {
@@ -45,6 +47,7 @@ constexpr Verb kVerbs[] = {
     {"save", verb_save},     {"diff", verb_diff},     {"version", verb_version},
     {"read", verb_read},     {"write", verb_write},   {"tone", verb_tone},
     {"ports", verb_ports},
+    {"keys", verb_keys},
 };
 
 }  // namespace

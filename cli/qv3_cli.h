@@ -11,12 +11,13 @@ namespace qv3 {
 // 1 when out could not be written, whatever the verb returned.
 int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// The offline verbs; args exclude the verb itself.
+// The offline verbs (keys lists the settings keys); args exclude the verb itself.
 int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int verb_keys(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The verbs that talk to a tracker through --port.
 int verb_version(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -4,114 +4,15 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <map>
 #include <optional>
+#include <type_traits>
+
+#include "model/config_fields.h"
 
 namespace qv3 {
 
 namespace {
-
-enum class Kind { Text, Flag, U8, U16, I32, Symbol, Frequency };
-
-// One per-bank field: its key suffix, how its value is written, and where it lives.
-struct BankField {
-    const char* name;
-    Kind kind;
-    PerBank<std::string> ConfigRecord::*text = nullptr;
-    PerBank<uint8_t> ConfigRecord::*byte = nullptr;
-    PerBank<uint16_t> ConfigRecord::*word = nullptr;
-    PerBank<int32_t> ConfigRecord::*integer = nullptr;
-    PerBank<char> ConfigRecord::*character = nullptr;
-    PerBank<float> ConfigRecord::*real = nullptr;
-};
-
-BankField field(const char* name, PerBank<std::string> ConfigRecord::*m) { return {name, Kind::Text, m}; }
-BankField field(const char* name, PerBank<uint16_t> ConfigRecord::*m) {
-    BankField f{name, Kind::U16};
-    f.word = m;
-    return f;
-}
-BankField field(const char* name, PerBank<uint8_t> ConfigRecord::*m, Kind kind = Kind::U8) {
-    BankField f{name, kind};
-    f.byte = m;
-    return f;
-}
-BankField flag(const char* name, PerBank<uint8_t> ConfigRecord::*m) { return field(name, m, Kind::Flag); }
-BankField field(const char* name, PerBank<int32_t> ConfigRecord::*m) {
-    BankField f{name, Kind::I32};
-    f.integer = m;
-    return f;
-}
-BankField field(const char* name, PerBank<char> ConfigRecord::*m) {
-    BankField f{name, Kind::Symbol};
-    f.character = m;
-    return f;
-}
-BankField field(const char* name, PerBank<float> ConfigRecord::*m) {
-    BankField f{name, Kind::Frequency};
-    f.real = m;
-    return f;
-}
-
-using R = ConfigRecord;
-
-// The per-bank fields in the record's order.
-const std::vector<BankField>& bank_fields() {
-    static const std::vector<BankField> fields{
-        field("callsign", &R::callsign),
-        field("path", &R::path),
-        field("auto_txd", &R::auto_txd),
-        field("manual_txd", &R::manual_txd),
-        field("auto_tx_rate", &R::auto_tx_rate),
-        field("manual_tx_rate", &R::manual_tx_rate),
-        field("quiet_time", &R::quiet_time),
-        flag("force_printable", &R::force_printable),
-        flag("only_send_valid", &R::only_send_valid),
-        flag("time_slot_enable", &R::time_slot_enable),
-        flag("smart_beacon_enable", &R::smart_beacon_enable),
-        flag("transmit_altitude", &R::transmit_altitude),
-        flag("mic_e_enable", &R::mic_e_enable),
-        flag("power_switch_enable", &R::power_switch_enable),
-        flag("allow_ttl_serial", &R::allow_ttl_serial),
-        flag("alternate_digi_paths", &R::alternate_digi_paths),
-        flag("invert_cd_in", &R::invert_cd_in),
-        flag("no_tx_on_ptt_in", &R::no_tx_on_ptt_in),
-        flag("send_nmea", &R::send_nmea),
-        flag("send_separate", &R::send_separate),
-        flag("no_gt_prefix", &R::no_gt_prefix),
-        flag("send_300_baud", &R::send_300_baud),
-        flag("serial_out_high", &R::serial_out_high),
-        flag("no_startup_packet", &R::no_startup_packet),
-        flag("serial_9600_baud", &R::serial_9600_baud),
-        flag("tx_twist", &R::tx_twist),
-        flag("send_dao", &R::send_dao),
-        flag("send_telemetry", &R::send_telemetry),
-        field("timestamp_mode", &R::timestamp_mode),
-        field("mic_e_message", &R::mic_e_message),
-        field("mic_e_path", &R::mic_e_path),
-        field("status_every", &R::status_every),
-        field("status_text", &R::status_text),
-        field("time_slot_offset", &R::time_slot_offset),
-        field("slow_speed", &R::slow_speed),
-        field("fast_speed", &R::fast_speed),
-        field("slow_rate", &R::slow_rate),
-        field("fast_rate", &R::fast_rate),
-        field("min_turn_angle", &R::min_turn_angle),
-        field("turn_slope", &R::turn_slope),
-        field("min_turn_time", &R::min_turn_time),
-        field("power_switch_time", &R::power_switch_time),
-        field("symbol_code", &R::symbol_code),
-        field("symbol_table", &R::symbol_table),
-        field("frequency_mhz", &R::frequency_mhz),
-        field("telemetry_channels", &R::telemetry_channels),
-        field("telemetry_def_rate", &R::telemetry_def_rate),
-        field("telemetry_text", &R::telemetry_text),
-    };
-    return fields;
-}
-
-constexpr const char* kBankPrefixes[2] = {"primary.", "secondary."};
 
 std::string escape_text(std::string_view text) {
     static const char hex[] = "0123456789ABCDEF";
@@ -151,20 +52,20 @@ std::string format_float(float value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string format_value(const ConfigRecord& r, const BankField& f, int b) {
-    switch (f.kind) {
-        case Kind::Text: return quote((r.*f.text)[b]);
-        case Kind::Flag: return (r.*f.byte)[b] != 0 ? "1" : "0";
-        case Kind::U8: return std::to_string((r.*f.byte)[b]);
-        case Kind::U16: return std::to_string((r.*f.word)[b]);
-        case Kind::I32: return std::to_string((r.*f.integer)[b]);
-        case Kind::Symbol: {
-            const char c = (r.*f.character)[b];
-            return quote(c == '\0' ? std::string_view() : std::string_view(&c, 1));
+std::string format_value(const ConfigRecord& r, const ConfigField& f, std::size_t b) {
+    return visit_field_value(r, f, b, [&f](const auto& value) -> std::string {
+        using T = std::remove_cvref_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+            return quote(value);
+        } else if constexpr (std::is_same_v<T, char>) {
+            return quote(value == '\0' ? std::string_view() : std::string_view(&value, 1));
+        } else if constexpr (std::is_same_v<T, float>) {
+            return format_float(value);
+        } else {
+            if (f.kind == FieldKind::Flag) return value != 0 ? "1" : "0";
+            return std::to_string(value);
         }
-        case Kind::Frequency: return format_float((r.*f.real)[b]);
-    }
-    return {};
+    });
 }
 
 // ---- reading ----
@@ -231,23 +132,21 @@ std::optional<float> parse_float(std::string_view value) {
     return f;
 }
 
-// Where a key stores its value: a per-bank field of one bank, or a global.
+// Where a key stores its value: a field, and the bank of a per-bank one.
 struct Target {
-    const BankField* field = nullptr;
-    int bank = 0;
-    enum { Bank, Model, Calibration } where = Bank;
+    const ConfigField* field = nullptr;
+    std::size_t bank = 0;
 };
 
 std::optional<Target> find_key(std::string_view key) {
-    if (key == "model") return Target{nullptr, 0, Target::Model};
-    if (key == "calibration") return Target{nullptr, 0, Target::Calibration};
-    for (int b = 0; b < 2; ++b) {
-        const std::string_view prefix = kBankPrefixes[b];
+    if (const ConfigField* f = find_config_field(key); f != nullptr && f->scope == FieldScope::Once) {
+        return Target{f, 0};
+    }
+    for (std::size_t b = 0; b < 2; ++b) {
+        const std::string_view prefix = kBankKeyPrefixes[b];
         if (key.substr(0, prefix.size()) != prefix) continue;
-        const std::string_view name = key.substr(prefix.size());
-        for (const auto& f : bank_fields()) {
-            if (name == f.name) return Target{&f, b, Target::Bank};
-        }
+        const ConfigField* f = find_config_field(key.substr(prefix.size()));
+        if (f != nullptr && f->scope == FieldScope::PerBank) return Target{f, b};
     }
     return std::nullopt;
 }
@@ -261,74 +160,49 @@ std::string range_error(std::optional<long long> n, long long low, long long hig
 
 // Stores value into the target; returns "" or what is wrong with the value.
 std::string store(ConfigRecord& r, const Target& t, std::string_view value) {
-    if (t.where == Target::Model) {
-        const auto n = parse_integer(value);
-        if (auto e = range_error(n, kModelNone, kModelMax); !e.empty()) return e;
-        r.device_model = static_cast<int32_t>(*n);
-        return {};
-    }
-    constexpr long long kI32Min = std::numeric_limits<int32_t>::min();
-    constexpr long long kI32Max = std::numeric_limits<int32_t>::max();
-    if (t.where == Target::Calibration) {
-        const auto n = parse_integer(value);
-        if (auto e = range_error(n, kI32Min, kI32Max); !e.empty()) return e;
-        r.calibration = static_cast<int32_t>(*n);
-        return {};
-    }
-    const BankField& f = *t.field;
-    const int b = t.bank;
-    switch (f.kind) {
-        case Kind::Text: {
+    const ConfigField& f = *t.field;
+    return visit_field_value(r, f, t.bank, [&f, value](auto& slot) -> std::string {
+        using T = std::remove_cvref_t<decltype(slot)>;
+        if constexpr (std::is_same_v<T, std::string>) {
             auto text = unquote(value);
             if (!text) return "malformed text (expected a double-quoted text)";
-            (r.*f.text)[b] = std::move(*text);
-            return {};
-        }
-        case Kind::Symbol: {
+            slot = std::move(*text);
+        } else if constexpr (std::is_same_v<T, char>) {
             auto text = unquote(value);
             if (!text || text->size() > 1) return "expected a double-quoted text of at most one character";
-            (r.*f.character)[b] = text->empty() ? '\0' : (*text)[0];
-            return {};
-        }
-        case Kind::Frequency: {
+            slot = text->empty() ? '\0' : (*text)[0];
+        } else if constexpr (std::is_same_v<T, float>) {
             const auto f32 = parse_float(value);
             if (!f32) return "malformed number (expected a finite decimal number)";
-            (r.*f.real)[b] = *f32;
-            return {};
-        }
-        case Kind::Flag:
-        case Kind::U8: {
+            slot = *f32;
+        } else {
             const auto n = parse_integer(value);
-            if (auto e = range_error(n, 0, f.kind == Kind::Flag ? 1 : 255); !e.empty()) return e;
-            (r.*f.byte)[b] = static_cast<uint8_t>(*n);
-            return {};
+            if (auto e = range_error(n, f.min, f.max); !e.empty()) return e;
+            slot = static_cast<T>(*n);
         }
-        case Kind::U16: {
-            const auto n = parse_integer(value);
-            if (auto e = range_error(n, 0, 65535); !e.empty()) return e;
-            (r.*f.word)[b] = static_cast<uint16_t>(*n);
-            return {};
-        }
-        case Kind::I32: {
-            const auto n = parse_integer(value);
-            if (auto e = range_error(n, kI32Min, kI32Max); !e.empty()) return e;
-            (r.*f.integer)[b] = static_cast<int32_t>(*n);
-            return {};
-        }
-    }
-    return "unsupported field";
+        return {};
+    });
 }
 
 }  // namespace
 
+std::vector<SettingsKey> settings_keys() {
+    std::vector<SettingsKey> keys;
+    for (const ConfigField& f : config_fields()) {
+        if (f.scope == FieldScope::Once) keys.push_back({f.key, &f, 0});
+    }
+    for (std::size_t b = 0; b < 2; ++b) {
+        for (const ConfigField& f : config_fields()) {
+            if (f.scope == FieldScope::PerBank) keys.push_back({std::string(kBankKeyPrefixes[b]) + f.key, &f, b});
+        }
+    }
+    return keys;
+}
+
 std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record) {
     std::vector<std::pair<std::string, std::string>> pairs;
-    pairs.emplace_back("model", std::to_string(record.device_model));
-    pairs.emplace_back("calibration", std::to_string(record.calibration));
-    for (int b = 0; b < 2; ++b) {
-        for (const auto& f : bank_fields()) {
-            pairs.emplace_back(std::string(kBankPrefixes[b]) + f.name, format_value(record, f, b));
-        }
+    for (auto& [key, field, bank] : settings_keys()) {
+        pairs.emplace_back(std::move(key), format_value(record, *field, bank));
     }
     return pairs;
 }
@@ -336,6 +210,14 @@ std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigR
 std::string settings_to_text(const ConfigRecord& record) {
     std::string text;
     for (const auto& [key, value] : settings_to_pairs(record)) text += key + " = " + value + "\n";
+    return text;
+}
+
+std::string settings_to_explained_text(const ConfigRecord& record) {
+    std::string text;
+    for (const auto& [key, field, bank] : settings_keys()) {
+        text += std::string("# ") + field->help + "\n" + key + " = " + format_value(record, *field, bank) + "\n";
+    }
     return text;
 }
 

@@ -7,13 +7,30 @@
 #include <utility>
 #include <vector>
 
+#include "model/config_fields.h"
 #include "model/config_record.h"
 
 namespace qv3 {
 
+// A key of the settings text and the field it names (bank: which element of a
+// per-bank field; 0 for one that exists once).
+struct SettingsKey {
+    std::string key;
+    const ConfigField* field;
+    std::size_t bank;
+};
+
+// Every key settings_to_text prints, in its order: the values that exist once,
+// then primary.* and secondary.* for each per-bank field.
+std::vector<SettingsKey> settings_keys();
+
 // Every key in its fixed order: model, calibration, then primary.* and secondary.*
 // for each per-bank field.
 std::string settings_to_text(const ConfigRecord& record);
+
+// settings_to_text with each field's help as a "# ..." comment line above its
+// key; it reads back to the same record.
+std::string settings_to_explained_text(const ConfigRecord& record);
 
 // The same content as (key, value text) pairs, in the printed order.
 std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record);

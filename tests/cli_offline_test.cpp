@@ -1,4 +1,6 @@
 // qv3's offline verbs end to end, in-process: exit codes, outputs and files.
+#include <sstream>
+
 #include "cli/settings_text.h"
 #include "test_support.h"
 
@@ -129,18 +131,64 @@ TEST_F(Qv3Offline, OutputDashWritesToStandardOutput) {
         EXPECT_EQ(run({verb, f("s.txt"), "-o", f("dir")}), 1) << verb;
         EXPECT_EQ(err, "Failed to open file\n") << verb;
     }
+    }
+}
+
+// Keys is a line a key, in show's order and nothing else; show --explain reads
+// back to the record that show prints.
+TEST_F(Qv3Offline, KeysListsWhatShowPrintsAndExplainedSettingsReadBack) {
+    write_bytes(f("a.txt"), "model = 6\nprimary.status_text = \"# not a comment\"\nsecondary.symbol_code = \"\"\n"
+                            "primary.telemetry_text = \"T1\\r\\nT2\"\nsecondary.frequency_mhz = 146.52\n");
+    ASSERT_EQ(run({"save", f("a.txt"), "-o", f("a.qv3")}), 0) << err;
+    ASSERT_EQ(run({"show", f("a.qv3")}), 0) << err;
+    const std::string shown = out;
+    ASSERT_EQ(run({"keys"}), 0) << err;
+    const std::string keys = out;
+
+    std::istringstream shown_lines(shown), key_lines(keys);
+    std::string shown_line, key_line;
+    size_t help_column = std::string::npos;
+    while (std::getline(shown_lines, shown_line)) {
+        ASSERT_TRUE(std::getline(key_lines, key_line)) << "keys ends before " << shown_line;
+        const std::string key = shown_line.substr(0, shown_line.find(" = "));
+        EXPECT_EQ(key_line.substr(0, key_line.find(' ')), key);
+        // The columns line up: every help starts in the same column.
+        const size_t help = key_line.find_first_not_of(' ', key_line.rfind("  ") + 2);
+        if (help_column == std::string::npos) help_column = help;
+        EXPECT_EQ(help, help_column) << key_line;
+    }
+    EXPECT_FALSE(std::getline(key_lines, key_line)) << "keys lists more: " << key_line;
+    for (const char* line : {"primary.auto_txd ", " u16 ", " 0 to 65535 ", " ms ", "Transmit delay"}) {
+        EXPECT_NE(keys.find(line), std::string::npos) << line;
+    }
+
+    ASSERT_EQ(run({"show", "--explain", f("a.qv3")}), 0) << err;
+    std::istringstream explained(out);
+    std::string comment, setting, rebuilt;
+    while (std::getline(explained, comment)) {
+        ASSERT_TRUE(comment.size() > 2 && comment.rfind("# ", 0) == 0) << comment;
+        ASSERT_TRUE(std::getline(explained, setting));
+        rebuilt += setting + "\n";
+    }
+    EXPECT_EQ(rebuilt, shown);
+    ConfigRecord from_shown, from_explained;
+    ASSERT_EQ(parse_settings_text(shown, from_shown), "");
+    ASSERT_EQ(parse_settings_text(out, from_explained), "");
+    EXPECT_EQ(from_explained, from_shown);
+    EXPECT_EQ(from_shown.telemetry_text[0], "T1\r\nT2");
 }
 
 TEST_F(Qv3Offline, UsageErrorsExitTwoWithOneLine) {
     const std::vector<std::vector<std::string>> cases = {
         {}, {"frobnicate"}, {"decode", "x"}, {"decode", "--model", "9", "x"}, {"decode", "--model"}, {"encode", "x"},
         {"encode", "--bogus", "x", "-o", "y"}, {"show"}, {"diff", "a"}, {"save", "a", "-o", "b", "-o", "c"},
+        {"keys", "x"}, {"show", "--explain"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     }
-    for (const std::string verb : {"decode", "encode", "show", "save", "diff"}) {
+    for (const std::string verb : {"decode", "encode", "show", "save", "diff", "keys"}) {
         EXPECT_EQ(run({verb, "--help"}), 0);
         EXPECT_EQ(out.rfind("usage: qv3 " + verb, 0), 0u) << out;
     }

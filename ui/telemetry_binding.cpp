@@ -2,27 +2,19 @@
 #include "ui/telemetry_binding.h"
 
 #include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
+#include "ui/field_binding.h"
 #include "ui/form_fields.h"
 
 namespace qv3 {
 
+// The controls and their fields come from the dialog's layout.
 void telemetry_record_to_form(WindowHandle dialog, const ConfigRecord& record) {
-    const std::size_t b = bank_index(record);
-    show_check(dialog, IDX_SEND_TELEMETRY, record.send_telemetry[b]);
-    show_list_index(dialog, IDC_TELEMETRY_CHANNELS, static_cast<long long>(record.telemetry_channels[b]) - 1,
-                    kTelemetryChannelItems.size());
-    show_decimal(dialog, IDE_TELEMETRY_DEF_RATE, record.telemetry_def_rate[b]);
-    set_text(dialog, IDE_TELEMETRY_TEXT, record.telemetry_text[b]);
+    show_bound_fields(dialog, kTelemetryDialogLayout, record);
 }
 
 void telemetry_form_to_record(WindowHandle dialog, ConfigRecord& record) {
-    const std::size_t b = bank_index(record);
-    record.send_telemetry[b] = read_check_field(dialog, IDX_SEND_TELEMETRY);
-    const int selected = get_selection(dialog, IDC_TELEMETRY_CHANNELS);
-    const bool listed = selected >= 0 && static_cast<std::size_t>(selected) < kTelemetryChannelItems.size();
-    record.telemetry_channels[b] = listed ? selected + 1 : 0;
-    record.telemetry_def_rate[b] = read_decimal_field(dialog, IDE_TELEMETRY_DEF_RATE);
-    record.telemetry_text[b] = read_text_field(dialog, IDE_TELEMETRY_TEXT);
+    store_bound_fields(dialog, kTelemetryDialogLayout, record);
 }
 
 void telemetry_update_enabling(WindowHandle dialog) {

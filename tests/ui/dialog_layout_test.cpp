@@ -7,6 +7,7 @@
 #include "cli/settings_text.h"
 #include "model/config_record.h"
 #include "ui/dialog_layouts.h"
+#include "ui/field_binding.h"
 
 namespace qv3 {
 namespace {
@@ -92,7 +93,7 @@ TEST(DialogLayout, LabelsAndUnitsStandBesideTheControlTheyDescribe) {
 }
 
 // Bound fields name settings-text keys: per bank when the control shows the
-// selected bank, else a key of the whole record.
+// selected bank, else a key of the whole record; each has help for its tooltip.
 TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
     std::set<std::string> keys;
     for (const auto& [key, value] : settings_to_pairs(ConfigRecord{})) keys.insert(key);
@@ -107,6 +108,7 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
             EXPECT_TRUE(bound.insert(field).second) << field << " shown twice";
             const std::string key = c.bank == BankScope::Selected ? "primary." + field : field;
             EXPECT_EQ(keys.count(key), 1u) << name_of(*d, c) << ": no setting " << key;
+            EXPECT_FALSE(control_help(*d, c.id).empty()) << name_of(*d, c) << ": no help for its tooltip";
             const bool reads_text = c.kind == ControlKind::Edit || c.kind == ControlKind::ComboEdit;
             EXPECT_EQ(c.read_limit > 0, reads_text) << name_of(*d, c) << ": read limit";
         }

@@ -182,6 +182,74 @@ std::string children_of(HWND window) {
     return out;
 }
 
+// The tooltip control that the window owns; nullptr when it has none.
+HWND tooltip_of(HWND window) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{window, nullptr};
+    EnumWindows(
+        [](HWND candidate, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            std::array<char, 64> name{};
+            GetClassNameA(candidate, name.data(), static_cast<int>(name.size()));
+            if (lstrcmpiA(name.data(), TOOLTIPS_CLASSA) != 0 || GetWindow(candidate, GW_OWNER) != s->owner) return TRUE;
+            s->found = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string tooltip_tools() {
+    const HWND tip = tooltip_of(target);
+    if (tip == nullptr) return err("no tooltip control");
+    const std::optional<LRESULT> count = send(tip, TTM_GETTOOLCOUNT, 0, 0);
+    return count ? value(std::to_string(static_cast<int>(*count))) : err("no answer");
+}
+
+// hover|ID|TIMEOUT: the mouse rests on the control until the window's tooltip
+// shows; its text is the answer.
+std::string hover(HWND item, const Args& args) {
+    const std::optional<int> timeout = args.num(1);
+    const HWND tip = tooltip_of(target);
+    if (!timeout) return err("bad timeout");
+    if (tip == nullptr) return err("no tooltip control");
+    RECT rect{};
+    if (!GetWindowRect(item, &rect)) return err("no rectangle");
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bounded_wait(*timeout));
+    // A tip another control showed where the mouse rested before is put away
+    // once the mouse is on this one, so the tip found below is this control's.
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Sleep(4 * kPollMs);
+    send(tip, TTM_POP, 0, 0);
+    // A small move each time: the tooltip counts its delay from a move over the tool.
+    for (int step = 0;; step = (step + 1) % 3) {
+        SetCursorPos((rect.left + rect.right) / 2 + step, (rect.top + rect.bottom) / 2);
+        for (int i = 0; i < 20; ++i) {
+            if (IsWindowVisible(tip)) {
+                // Drawn before the answer, so that a screenshot finds it painted.
+                RedrawWindow(tip, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+                settled(tip);
+                const std::optional<std::string> text = text_of(tip);
+                if (text && !text->empty()) return value(escape(*text));
+            }
+            Sleep(kPollMs);
+        }
+        if (GetTickCount64() >= deadline) return err("no tooltip shown");
+    }
+}
+
+// The mouse away from the program's windows, and the tooltip hidden again.
+std::string unhover() {
+    if (!SetCursorPos(0, 0)) return err("SetCursorPos failed");
+    const HWND tip = tooltip_of(target);
+    if (tip == nullptr) return ok();
+    for (int i = 0; i < 40 && IsWindowVisible(tip); ++i) Sleep(kPollMs);
+    if (IsWindowVisible(tip)) send(tip, TTM_POP, 0, 0);
+    return IsWindowVisible(tip) ? err("the tooltip stays up") : ok();
+}
+
 // The Esc key, through the target thread's message loop to the focused control.
 std::string press_escape() {
     if (target == nullptr) return err("no window");
@@ -304,6 +372,9 @@ std::string run_command(const std::vector<std::string>& fields, bool& done) {
         return PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0) ? ok() : err("post failed");
     }
     if (name == "escape" && args.has(0)) return press_escape();
+    if (name == "tooltip-tools" && args.has(0)) return tooltip_tools();
+    if (name == "hover" && args.has(2)) return with_control(args, hover);
+    if (name == "unhover" && args.has(0)) return unhover();
     if (name == "gone" && args.has(1)) {
         const std::optional<int> timeout = args.num(0);
         if (!timeout) return err("bad timeout");

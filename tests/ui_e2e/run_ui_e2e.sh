@@ -219,6 +219,36 @@ startup_defaults() {
   expect_enabled 1 1030 1022 1076 1068 1031 1082
 }
 
+# paste_tooltip FILE: the root window's picture shows the tooltip as a black
+# box under Xvfb while the tooltip's own X window (the program's topmost one)
+# holds it drawn: that is pasted over the main window's screenshot FILE.
+paste_tooltip() {
+  local file=$1 l t tip geometry w h x y rest
+  qv3ui_ask "rect" || return 1
+  IFS=, read -r l t _ _ <<<"$QV3UI_REPLY"
+  read -r tip geometry < <(xwininfo -root -tree -display "$DISPLAY" |
+    awk '/\(has no name\): \("quorvale3config.exe"/ {print $1, $(NF-1); exit}')
+  [[ -n "$tip" && "$geometry" =~ ^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$ ]] || return 1
+  w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+  rest="$work/tooltip-window.pnm"
+  timeout 20 xwd -id "$tip" -silent -display "$DISPLAY" | xwdtopnm >"$rest" 2>/dev/null || return 1
+  pngtopnm "$file" 2>/dev/null | pnmpaste "$rest" $((x - l)) $((y - t)) 2>/dev/null | pnmtopng >"$file.tmp" 2>/dev/null &&
+    [[ -s "$file.tmp" && $w -gt 0 && $h -gt 0 ]] && mv "$file.tmp" "$file"
+}
+
+# Every control that shows a setting has a tool in the window's tooltip
+# control (calibration and the 44 per-bank settings of the form); resting the
+# mouse on Callsign shows the callsign's help, as qv3 keys gives it.
+tooltips_shown() {
+  local help
+  help=$("$qv3" keys | sed -n 's/^primary\.callsign  *text  *any text  *-  *//p')
+  [[ -n "$help" ]] || { why="qv3 keys gives no help for primary.callsign"; return 1; }
+  expect "tooltip-tools" "45" && expect "hover|1000|10000" "$(field "$help")" || return 1
+  qv3ui_screenshot "$work/tooltip.png" || { why="no screenshot"; return 1; }
+  paste_tooltip "$work/tooltip.png" || qv3ui_log "tooltip.png: the tooltip could not be pasted in"
+  ask "unhover"
+}
+
 write_before_read() {
   ask "click|1005" || return 1
   answer_box "Read Version First" 1 "You must read the version before writing the config" || return 1
@@ -373,7 +403,7 @@ setup() {
     command -v "$tool" >/dev/null 2>&1 || { echo "ui-e2e: $tool not found (scripts/install-deps display wine)" >&2; return 1; }
   done
   mkdir -p "$work"
-  rm -f "$work/after-read.png"
+  rm -f "$work/after-read.png" "$work/tooltip.png"
   qv3ui_start_xvfb "$work" || return 1
   qv3ui_prepare_prefix "$work/wine-prefix" "$link" N || return 1
   use_tracker 4 || { echo "ui-e2e: $why" >&2; return 1; }
@@ -394,6 +424,7 @@ main() {
   if start_app; then
     scenario "start-up shows the defaults, model controls off" startup_defaults
     scenario "the running main window matches its layout table" running_layout
+    scenario "a setting's help shows as its control's tooltip" tooltips_shown
     scenario "Write Config before a read: Read Version First" write_before_read
     scenario "Read Config from a 128-byte model (2)" read_model_2
     scenario "Read Config from a 256-byte model (4)" read_model_4
@@ -412,7 +443,7 @@ main() {
   scenario "Quit ends the program with exit code 0" quit_quits
   scenario "the close box ends the program with exit code 0" close_box_quits
 
-  echo "ui-e2e: ${SECONDS}s in all; screenshot ${work#"$QV3UI_ROOT"/}/after-read.png; logs in ${work#"$QV3UI_ROOT"/}/"
+  echo "ui-e2e: ${SECONDS}s in all; screenshots ${work#"$QV3UI_ROOT"/}/after-read.png, tooltip.png; logs in ${work#"$QV3UI_ROOT"/}/"
   echo "$passed passed, $failed failed"
   [[ $failed -eq 0 ]]
 }

@@ -5,9 +5,11 @@
 #include <uxtheme.h>
 
 #include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
 #include "ui/main_window.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
 
 namespace qv3 {
@@ -52,6 +54,7 @@ void initialise(HWND window, App& app) {
     EnableThemeDialogTexture(window, ETDT_ENABLETAB);
     set_icons(window);
     put_tab_control_below(window);
+    add_tooltips(window, kMainWindowLayout);
     centre_on_screen(window, true);
     initialise_main_window(app);
     insert_tabs(window);
