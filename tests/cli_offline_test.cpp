@@ -131,7 +131,6 @@ TEST_F(Qv3Offline, OutputDashWritesToStandardOutput) {
         EXPECT_EQ(run({verb, f("s.txt"), "-o", f("dir")}), 1) << verb;
         EXPECT_EQ(err, "Failed to open file\n") << verb;
     }
-    }
 }
 
 // Keys is a line a key, in show's order and nothing else; show --explain reads
