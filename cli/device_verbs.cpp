@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "cli/interrupt.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
 #include "device/device_protocol.h"
@@ -37,7 +38,9 @@ constexpr std::string_view kWriteHelp =
     "usage: qv3 write --port PORT SOURCE [--yes] [--baud 4800|9600] [--trace FILE]\n"
     "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
     "laid out for the model the tracker reports, and verifies it. Settings that\n"
-    "need confirming are asked on the terminal unless --yes is given.\n";
+    "need confirming are asked on the terminal unless --yes is given.\n"
+    "Ctrl-C before the image goes out stops at once; while it goes out, the\n"
+    "write is finished and verified, and a second Ctrl-C abandons it (exit 130).\n";
 constexpr std::string_view kToneHelp =
     "usage: qv3 tone --port PORT 1200|2200|both|stop [--baud 4800|9600] [--trace FILE]\n"
     "Keys the tracker's transmitter with a test tone, or stops it.\n";
@@ -95,9 +98,35 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
     return -1;
 }
 
+enum class RunOutcome { Ended, Interrupted };
+
+// Looked at between steps. Before a write's first byte an interrupt ends the
+// exchange at once. Once the image goes out, stopping would leave the tracker
+// with part of it, so the first interrupt only announces that the write is
+// finished and verified; a second one abandons it. True when the exchange
+// must stop now; the port is then closed.
+bool stop_for_interrupt(DeviceSession& session, bool& finishing, std::ostream& err) {
+    const int count = interrupt_count();
+    if (count == 0) return false;
+    if (!write_in_progress(session.protocol)) {
+        close(session.port);
+        err << "qv3: interrupted; nothing more was sent to the tracker\n";
+        return true;
+    }
+    if (count == 1) {
+        if (!finishing) err << "Finishing the write (press Ctrl-C again to abandon it)\n";
+        finishing = true;
+        return false;
+    }
+    close(session.port);
+    err << "Write abandoned: the tracker may hold an incomplete configuration. Write it again.\n";
+    return true;
+}
+
 // Steps the protocol on the window's beat until it is idle: a step 100 ms
-// after the previous one began, or at once when that one took longer.
-void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& err) {
+// after the previous one began, or at once when that one took longer. The
+// wait between steps is at most 100 ms, so an interrupt is heeded soon.
+RunOutcome run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& err) {
     std::string shown;
     auto show = [&] {
         if (session.protocol.status_line == shown) return;
@@ -105,10 +134,12 @@ void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& 
         err << terminal_safe(shown) << "\n";
     };
     show();
+    bool finishing = false;
     int64_t last_step = line_clock_ms(session.port);
     for (int i = 0; i < kMaxSteps && session.protocol.state != ProtocolState::Idle; ++i) {
         const int64_t wait = last_step + kTickMs - line_clock_ms(session.port);
         if (wait > 0) sleep_ms(session.port, static_cast<int>(wait));
+        if (stop_for_interrupt(session, finishing, err)) return RunOutcome::Interrupted;
         last_step = line_clock_ms(session.port);
         step(session.protocol, session.port, record);
         show();
@@ -117,18 +148,19 @@ void run_until_idle(DeviceSession& session, ConfigRecord& record, std::ostream& 
         close(session.port);
         err << "qv3: the tracker did not finish the exchange\n";
     }
+    return RunOutcome::Ended;
 }
 
-// Runs a version query; true when a known model answered.
-bool query_version(DeviceSession& session, ConfigRecord& record, ProtocolState follow_up, std::ostream& err) {
+// Runs a version query: kExitOk when the exchange ran to its end (the record
+// tells whether a known model answered), else the verb's exit code.
+int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState follow_up, std::ostream& err) {
     session.protocol.retry_count = 0;
     start_version_query(session.protocol, session.port, follow_up);
     if (session.protocol.state == ProtocolState::Idle) {
         err << terminal_safe(session.protocol.status_line) << "\n";
-        return false;
+        return kExitFailure;
     }
-    run_until_idle(session, record, err);
-    return true;
+    return run_until_idle(session, record, err) == RunOutcome::Interrupted ? kExitInterrupted : kExitOk;
 }
 
 // A terminal OK/Cancel question; anything but an explicit yes is Cancel.
@@ -156,8 +188,11 @@ int version_exchange(DeviceSession& session, const std::vector<std::string>& arg
                      std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {});
     if (const int code = begin_session(parsed, 0, kVersionHelp, session, out, err); code >= 0) return code;
+    const CountedInterrupts interrupts;
     ConfigRecord record;
-    if (!query_version(session, record, ProtocolState::QueryVersion, err)) return kExitFailure;
+    if (const int code = query_version(session, record, ProtocolState::QueryVersion, err); code != kExitOk) {
+        return code;
+    }
     if (record.device_model == kModelNone) return kExitFailure;
     out << "model = " << record.device_model << "\n";
     return kExitOk;
@@ -167,8 +202,11 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
                   std::ostream& err) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud", "-o"}, {});
     if (const int code = begin_session(parsed, 0, kReadHelp, session, out, err); code >= 0) return code;
+    const CountedInterrupts interrupts;
     ConfigRecord record;
-    if (!query_version(session, record, ProtocolState::QueryVersionForRead, err)) return kExitFailure;
+    if (const int code = query_version(session, record, ProtocolState::QueryVersionForRead, err); code != kExitOk) {
+        return code;
+    }
     if (session.protocol.outcome != ExchangeOutcome::ReadSucceeded) return kExitFailure;
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
@@ -205,14 +243,23 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
             }
         }
     }
+    // From the first byte on, Ctrl-C and SIGTERM are heeded between steps;
+    // before, they end qv3 with nothing sent.
+    const CountedInterrupts interrupts;
     // The image is laid out for the model the tracker reports now.
-    if (!query_version(session, *record, ProtocolState::QueryVersion, err)) return kExitFailure;
+    if (const int code = query_version(session, *record, ProtocolState::QueryVersion, err); code != kExitOk) {
+        return code;
+    }
     if (record->device_model == kModelNone) return kExitFailure;
 
     const WriteHost host{
         [](std::string_view, std::string_view) { return true; },
         [&err](std::string_view caption, std::string_view text) { err << caption << ": " << text << "\n"; },
     };
+    if (interrupt_count() > 0) {
+        err << "qv3: interrupted; nothing more was sent to the tracker\n";
+        return kExitInterrupted;
+    }
     if (confirm_and_start_write(session.protocol, session.port, *record, host)) {
         err << "qv3: nothing was sent\n";
         return kExitFailure;
@@ -221,7 +268,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         if (!session.protocol.status_line.empty()) err << terminal_safe(session.protocol.status_line) << "\n";
         return kExitFailure;
     }
-    run_until_idle(session, *record, err);
+    if (run_until_idle(session, *record, err) == RunOutcome::Interrupted) return kExitInterrupted;
     return session.protocol.outcome == ExchangeOutcome::Written ? kExitOk : kExitFailure;
 }
 

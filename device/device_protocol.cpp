@@ -133,7 +133,10 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
 }
 
 void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRecord& record) {
-    protocol.status_line += "*";
+    // One star per step, counted from the offset: a refused command may have
+    // replaced the line in between.
+    const auto stars = static_cast<size_t>(protocol.write_offset / kPieceSize + 1);
+    protocol.status_line = "Writing Config : " + std::string(stars, '*');
     if (protocol.write_offset < kImageBufferSize) {
         send_bytes(protocol, port, protocol.encoded_image.data() + protocol.write_offset, kPieceSize, kBytePauseMs);
         protocol.write_offset += kPieceSize;
@@ -193,6 +196,10 @@ std::string_view version_text_for_model(int model) {
         if (entry.model == model) return entry.version_text;
     }
     return {};
+}
+
+bool write_in_progress(const DeviceProtocol& protocol) {
+    return protocol.state == ProtocolState::WritingConfig || protocol.state == ProtocolState::VerifyingConfig;
 }
 
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {

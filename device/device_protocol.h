@@ -65,6 +65,15 @@ struct DeviceProtocol {
 // Empty for None and Running, whose texts are the progress of the exchange.
 std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail = {});
 
+// Shown when a command is refused because a write is going out.
+constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";
+
+// True from the write command's first byte until the read-back is judged.
+// Anything sent to the tracker then would land inside its new configuration,
+// and a new image or model would spoil the verification, so the callers refuse
+// such commands instead of abandoning the write.
+bool write_in_progress(const DeviceProtocol& protocol);
+
 // Model code of a version reply (0 when none matches), and the texts matched.
 int model_for_version_reply(const std::string& reply);
 

@@ -39,6 +39,12 @@ bool sends_definitions_fast(const ConfigRecord& r) {
     });
 }
 
+bool refused_during_write(DeviceProtocol& protocol) {
+    if (!write_in_progress(protocol)) return false;
+    protocol.status_line = kWriteInProgressStatus;
+    return true;
+}
+
 }  // namespace
 
 std::vector<const char*> write_questions_for(const ConfigRecord& record) {
@@ -60,9 +66,14 @@ std::vector<const char*> write_questions_for(const ConfigRecord& record) {
 
 bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record,
                              const WriteHost& host) {
+    if (refused_during_write(protocol)) return false;
     for (const char* question : write_questions_for(record)) {
         if (!host.ask(kWriteQuestionCaption, question)) return false;
     }
+    // The questions are modal, but the window's timer keeps stepping under
+    // them: a write started meanwhile must not have its image re-encoded or
+    // be cut short by a new version query.
+    if (refused_during_write(protocol)) return false;
 
     protocol.retry_count = 0;
     const EncodeOutcome outcome = encode_image(record, protocol.encoded_image);

@@ -40,7 +40,9 @@ std::vector<const char*> write_questions_for(const ConfigRecord& record);
 // Asks the questions the record calls for, encodes it for record.device_model
 // and starts the write. Returns true when the record was changed and the form
 // should show it again: texts had to be cut, so nothing was sent and the cut
-// image was decoded back. The port's name must be set before.
+// image was decoded back. The port's name must be set before. While a write
+// is going out (before the questions, and again after them) nothing is asked,
+// encoded or sent, and status_line says kWriteInProgressStatus.
 bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record,
                              const WriteHost& host);
 

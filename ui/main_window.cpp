@@ -1,6 +1,7 @@
 // Start-up, tab switching, the timer tick and the command dispatch of the main window.
 #include "ui/main_window.h"
 
+#include "device/write_confirmations.h"
 #include "ui/control_ids.h"
 #include "ui/form_binding.h"
 #include "ui/form_fields.h"
@@ -41,6 +42,14 @@ void on_tab_changed(App& app, int tab_index) {
     update_enabling(app.window, app.record);
 }
 
+void on_quit_request(App& app) {
+    if (write_in_progress(app.protocol) &&
+        !ask_ok_cancel(app.window, kWriteQuestionCaption, kQuitDuringWriteQuestion)) {
+        return;
+    }
+    post_quit_request(app.window);
+}
+
 void on_command(App& app, int id) {
     switch (id) {
         case IDB_READ_VERSION:
@@ -74,7 +83,7 @@ void on_command(App& app, int id) {
             show_telemetry_dialog(app.window, app.record);
             break;
         case IDB_QUIT:
-            post_quit_request(app.window);
+            on_quit_request(app);
             break;
         case IDX_TIME_SLOT:
         case IDX_SMART_BEACON:

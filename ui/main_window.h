@@ -50,6 +50,15 @@ std::string selected_port_name(const App& app);
 // form goes into the bank shown until now and the new bank is shown.
 void on_tab_changed(App& app, int tab_index);
 
+// Asked before quitting while a write is going out, captioned
+// kWriteQuestionCaption; Cancel keeps the write going.
+constexpr const char* kQuitDuringWriteQuestion =
+    "A write is in progress. Quitting now leaves the tracker with an incomplete configuration. Quit anyway?";
+
+// "Quit", Esc and the close box: quits at once, or after the question above
+// while a write is going out.
+void on_quit_request(App& app);
+
 // A click on the button or check box id; other ids do nothing.
 void on_command(App& app, int id);
 

@@ -16,6 +16,14 @@ constexpr const char* kReadVersionFirstMessage = "You must read the version befo
 
 void use_selected_port(App& app) { set_port_name(app.port, selected_port_name(app)); }
 
+// Commands that would talk to the tracker, or change the model and the record
+// a write is verified against, wait until the write has been verified.
+bool refused_during_write(App& app) {
+    if (!write_in_progress(app.protocol)) return false;
+    app.protocol.status_line = kWriteInProgressStatus;
+    return true;
+}
+
 WriteHost write_host_of(const App& app) {
     const WindowHandle owner = app.window;
     return WriteHost{
@@ -27,12 +35,14 @@ WriteHost write_host_of(const App& app) {
 }  // namespace
 
 void start_device_query(App& app, ProtocolState follow_up) {
+    if (refused_during_write(app)) return;
     use_selected_port(app);
     app.protocol.retry_count = 0;
     start_version_query(app.protocol, app.port, follow_up);
 }
 
 void write_config(App& app) {
+    if (refused_during_write(app)) return;
     form_to_record(app.window, app.record);
     if (app.record.device_model == kModelNone) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
@@ -46,6 +56,7 @@ void write_config(App& app) {
 }
 
 void send_tone(App& app, TestCommand command) {
+    if (refused_during_write(app)) return;
     use_selected_port(app);
     send_test_command(app.protocol, app.port, command);
 }
@@ -67,8 +78,10 @@ void save_config(App& app) {
 }
 
 void load_config(App& app) {
+    if (refused_during_write(app)) return;
     const std::optional<std::string> path = choose_open_file(app.window);
-    if (!path) return;
+    // The timer keeps stepping under the dialog: a write may have begun.
+    if (!path || refused_during_write(app)) return;
     app.protocol.status_line = load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image));
     record_to_form(app.window, app.record);
     update_enabling(app.window, app.record);

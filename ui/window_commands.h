@@ -14,6 +14,10 @@ void start_device_query(App& app, ProtocolState follow_up);
 // read, the questions and the start of the write on the selected port.
 void write_config(App& app);
 
+// While a write is going out (write_in_progress), the tracker commands and
+// "Load" are refused: nothing is sent or changed, and the status line says
+// kWriteInProgressStatus.
+
 // A test tone command on the selected port.
 void send_tone(App& app, TestCommand command);
 

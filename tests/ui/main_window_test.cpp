@@ -23,6 +23,32 @@ protected:
         on_command(app, id);
     }
     bool enabled(int id) const { return is_enabled(app.window, id); }
+    void tick_until(ProtocolState state) {
+        for (int i = 0; i < 50 && app.protocol.state != state; ++i) on_timer(app);
+        ASSERT_EQ(app.protocol.state, state);
+    }
+    // A model 4 tracker answers the next version query, and its write is started.
+    void start_write() {
+        app.record.device_model = 4;
+        start();
+        const std::string reply = "Quorvale3 v1.4";
+        fake_serial().incoming.assign(reply.begin(), reply.end());
+        click(IDB_WRITE_CONFIG);
+        ASSERT_EQ(app.protocol.state, ProtocolState::QueryVersionForWrite);
+    }
+    // Lets the tracker read back `image` and steps until the write is judged.
+    void finish_write(const ImageBytes& image) {
+        tick_until(ProtocolState::VerifyingConfig);
+        fake_serial().incoming.assign(image.begin(), image.end());
+        tick_until(ProtocolState::Idle);
+    }
+    // Everything one undisturbed write sends: the version query, the image and the read-back command.
+    static std::vector<uint8_t> one_write(const ImageBytes& image) {
+        std::vector<uint8_t> bytes{kEsc, 'V', kEsc, 'D', 0xAA, 0x55};
+        bytes.insert(bytes.end(), image.begin(), image.end());
+        bytes.insert(bytes.end(), {kEsc, 'U'});
+        return bytes;
+    }
     std::vector<std::string> log() const { return fake_host().log; }
     static std::string notice(const char* caption, const char* text) {
         return std::string("notice: ") + caption + " | " + text;
@@ -200,6 +226,74 @@ TEST_F(MainWindow, SaveStoresTheFormOnlyOnceAFileIsChosenAndLeavesAWriteInProgre
     EXPECT_EQ(app.protocol.status_line, "File Saved");
     EXPECT_TRUE(std::all_of(app.protocol.encoded_image.begin(), app.protocol.encoded_image.end(),
                             [](uint8_t b) { return b == 0x5A; }));
+}
+
+TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
+    start_write();
+    tick_until(ProtocolState::WritingConfig);
+    on_timer(app);  // the first piece
+    const ConfigRecord record = app.record;
+    const ImageBytes image = app.protocol.encoded_image;
+    const std::vector<uint8_t> sent = fake_serial().written;
+    write_bytes(folder.file("other.qv3"), "XXXXXXXX");
+    fake_host().open_path = folder.file("other.qv3");
+    fake_host().answers = {true, true, true, true};
+    type(IDE_CALLSIGN, "TYPED");
+    type(IDE_PATH, "WIDE1-1,WIDE4-4");  // a write would ask about it
+    for (const int id : {IDB_READ_VERSION, IDB_READ_CONFIG, IDB_WRITE_CONFIG, IDB_SEND_1200, IDB_SEND_2200,
+                         IDB_SEND_BOTH, IDB_STOP_TEST, IDB_LOAD}) {
+        app.protocol.status_line.clear();
+        click(id);
+        EXPECT_EQ(app.protocol.status_line, "Write in progress, please wait") << "command " << id;
+        EXPECT_EQ(fake_serial().written, sent) << "command " << id;
+        EXPECT_TRUE(app.record == record) << "command " << id;
+    }
+    EXPECT_EQ(app.protocol.encoded_image, image);
+    EXPECT_TRUE(log().empty()) << "no question, no file dialog";
+    on_timer(app);
+    EXPECT_EQ(text(IDT_STATUS), "Writing Config : **") << "the next step shows the write again";
+
+    tick_until(ProtocolState::VerifyingConfig);
+    click(IDB_READ_CONFIG);
+    EXPECT_EQ(app.protocol.status_line, "Write in progress, please wait");
+    finish_write(image);
+    EXPECT_EQ(app.protocol.status_line, "Config Written Successfully!");
+    EXPECT_EQ(fake_serial().written, one_write(image));
+}
+
+TEST_F(MainWindow, AWriteConfirmedOnlyAfterAnotherWriteBeganIsRefused) {
+    start_write();  // the defaults ask nothing: its version query goes out at once
+    const ImageBytes image = app.protocol.encoded_image;
+    type(IDE_PATH, "WIDE1-1,WIDE4-4");
+    fake_host().answers = {true};
+    // The second write's question stays up until the first one is sending.
+    fake_host().while_asking = [this] {
+        tick_until(ProtocolState::WritingConfig);
+        on_timer(app);
+    };
+    click(IDB_WRITE_CONFIG);
+    fake_host().while_asking = nullptr;
+    EXPECT_EQ(log().size(), 1u);
+    EXPECT_EQ(app.protocol.status_line, "Write in progress, please wait");
+    EXPECT_EQ(app.protocol.encoded_image, image);
+    finish_write(image);
+    EXPECT_EQ(app.protocol.status_line, "Config Written Successfully!");
+    EXPECT_EQ(fake_serial().written, one_write(image));
+}
+
+TEST_F(MainWindow, QuittingDuringAWriteAsksAndCancelKeepsItGoing) {
+    start_write();
+    tick_until(ProtocolState::WritingConfig);
+    const std::string question = std::string("question: Quorvale3 Write | ") + kQuitDuringWriteQuestion;
+    click(IDB_QUIT);  // Esc arrives as the same command
+    EXPECT_EQ(log(), (std::vector<std::string>{question}));
+    const size_t sent = fake_serial().written.size();
+    on_timer(app);
+    EXPECT_EQ(fake_serial().written.size(), sent + 32) << "Cancel keeps the write going";
+
+    fake_host().answers = {true};
+    on_quit_request(app);  // the close box
+    EXPECT_EQ(log(), (std::vector<std::string>{question, question, "quit"}));
 }
 
 TEST_F(MainWindow, AFailedLoadStillShowsTheRecordAndAppliesTheEnabling) {

@@ -117,6 +117,7 @@ using test::fake_host;
 
 bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text) {
     fake_host().log.push_back("question: " + std::string(caption) + " | " + std::string(text));
+    if (fake_host().while_asking) fake_host().while_asking();
     if (fake_host().answers.empty()) return false;
     const bool answer = fake_host().answers.front();
     fake_host().answers.pop_front();

@@ -30,6 +30,8 @@ void fake_fail_text_reads(WindowHandle window, int id);
 struct FakeHost {
     // Answers to the OK/Cancel questions, in order; once used up, Cancel (the default).
     std::deque<bool> answers;
+    // Runs while a question is up, before it is answered (the timer ticks on).
+    std::function<void()> while_asking;
     // What the save and open dialogs return; nothing means cancelled.
     std::optional<std::string> save_path;
     std::optional<std::string> open_path;

@@ -246,6 +246,10 @@ std::string run_command(const std::vector<std::string>& fields, bool& done) {
         return value(std::to_string(dialogs_with_caption(unescape(args.text(0))).size()));
     }
     if (name == "sync" && args.has(0)) return sync();
+    // A box that a click closed may be gone before this request arrives.
+    if (name == "gone" && args.has(1) && (target == nullptr || !IsWindow(target))) {
+        return args.num(0) ? ok() : err("bad timeout");
+    }
     if (target == nullptr || !IsWindow(target)) return err("no window to drive");
 
     if (name == "text" && args.has(1)) return with_control(args, read_text);

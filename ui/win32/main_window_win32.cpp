@@ -92,7 +92,7 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
             return TRUE;
         }
         case WM_CLOSE:
-            post_quit_request(app->window);
+            on_quit_request(*app);
             return TRUE;
         default:
             return FALSE;

@@ -1,0 +1,48 @@
+// Counting SIGINT and SIGTERM on POSIX systems, with sigaction.
+#include "cli/interrupt.h"
+
+#include <csignal>
+
+namespace qv3 {
+
+namespace {
+
+volatile std::sig_atomic_t counted = 0;
+struct sigaction previous_int {};
+struct sigaction previous_term {};
+
+// Capped well below any sig_atomic_t limit; only 0, 1 and more matter.
+extern "C" void count_interrupt(int) {
+    if (counted < 100) counted = counted + 1;
+}
+
+void count_signal(int signal, struct sigaction& previous) {
+    struct sigaction action {};
+    action.sa_handler = count_interrupt;
+    sigemptyset(&action.sa_mask);
+    // Interrupted reads, writes and sleeps of the serial port carry on with
+    // the time they have left; the step loop looks at the count between steps.
+    action.sa_flags = SA_RESTART;
+    sigaction(signal, &action, &previous);
+    // A signal ignored from the start (a background job of a script) stays ignored.
+    if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler == SIG_IGN) {
+        sigaction(signal, &previous, nullptr);
+    }
+}
+
+}  // namespace
+
+void start_counting_interrupts() {
+    counted = 0;
+    count_signal(SIGINT, previous_int);
+    count_signal(SIGTERM, previous_term);
+}
+
+void stop_counting_interrupts() {
+    sigaction(SIGINT, &previous_int, nullptr);
+    sigaction(SIGTERM, &previous_term, nullptr);
+}
+
+int interrupt_count() { return counted; }
+
+}  // namespace qv3
