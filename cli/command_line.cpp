@@ -3,10 +3,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <memory>
 
 #include "cli/settings_text.h"
 #include "cli/stdout_mode.h"
+#include "files/bounded_read.h"
 #include "files/config_file.h"
 
 namespace qv3 {
@@ -18,26 +18,6 @@ bool listed(const std::vector<std::string_view>& options, std::string_view name)
         if (option == name) return true;
     }
     return false;
-}
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-char upper(char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); }
-
-// A .qv3 file starts with its tag ("QV3A", "QV3B", in any letter case) and is
-// usually named so. Either sign makes the source a configuration file, so that
-// a damaged one is reported as such and never read as a settings text.
-bool is_configuration_file(std::string_view path, std::string_view content) {
-    auto ends_in = [](std::string_view text, std::string_view tail) {
-        if (text.size() < tail.size()) return false;
-        for (size_t i = 0; i < tail.size(); ++i) {
-            if (upper(text[text.size() - tail.size() + i]) != tail[i]) return false;
-        }
-        return true;
-    };
-    return ends_in(content.substr(0, 3), "QV3") || ends_in(path, ".QV3");
 }
 
 }  // namespace
@@ -89,30 +69,14 @@ int usage_outcome(const Arguments& parsed, size_t positional, std::string_view h
     return -1;
 }
 
-std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> owned;
-    std::FILE* file = stdin;
-    if (path != "-") {
-        owned.reset(std::fopen(path.c_str(), "rb"));
-        file = owned.get();
-        if (file == nullptr) {
-            error = "cannot open " + path;
-            return std::nullopt;
-        }
+std::optional<std::string> read_input_bounded(const std::string& path, size_t max_bytes, std::string& error) {
+    const BoundedRead read = path == "-" ? read_bounded(stdin, max_bytes) : read_file_bounded(path, max_bytes);
+    switch (read.outcome) {
+        case BoundedReadOutcome::Read: return read.bytes;
+        case BoundedReadOutcome::OpenFailed: error = "cannot open " + path; break;
+        case BoundedReadOutcome::ReadFailed: error = "cannot read " + path; break;
     }
-    std::string content;
-    char buffer[4096];
-    while (content.size() <= max_bytes) {
-        const size_t wanted = std::min(sizeof buffer, max_bytes + 1 - content.size());
-        const size_t got = std::fread(buffer, 1, wanted, file);
-        content.append(buffer, got);
-        if (got < wanted) break;
-    }
-    if (std::ferror(file)) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    return content;
+    return std::nullopt;
 }
 
 ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out) {
@@ -130,9 +94,8 @@ SaveResult save_config_output(const std::string& path, ConfigRecord& record, Ima
                               std::ostream& out) {
     if (path != "-") return save_config_file(path, record, encoded_image);
     const EncodeOutcome encoding = encode_image(record, encoded_image);
-    if (encoding == EncodeOutcome::DoesNotFit) return {encoding, "Failed to write data"};
-    const ReplaceOutcome written = write_output(path, config_file_bytes(record.device_model, encoded_image), out);
-    return {encoding, replace_outcome_text(written)};
+    if (encoding == EncodeOutcome::DoesNotFit) return {encoding, ReplaceOutcome::WriteFailed};
+    return {encoding, write_output(path, config_file_bytes(record.device_model, encoded_image), out)};
 }
 
 std::string terminal_safe(std::string_view text) {
@@ -166,22 +129,22 @@ std::optional<int> parse_model_option(std::string_view text) {
 }
 
 std::optional<ConfigurationSource> load_configuration_source(const std::string& path, std::string& error) {
-    const auto content = read_file_bounded(path, kMaxSettingsTextBytes, error);
+    const auto content = read_input_bounded(path, kMaxSettingsTextBytes, error);
     if (!content) return std::nullopt;
     ConfigurationSource source;
     if (content->empty()) {
         source.sets_a_setting = false;
         return source;
     }
-    if (is_configuration_file(path == "-" ? std::string_view() : std::string_view(path), *content)) {
+    if (looks_like_config_file(path == "-" ? std::string_view() : std::string_view(path), *content)) {
         if (path == "-") {
             error = "-: a configuration file is read by its name, not from standard input";
             return std::nullopt;
         }
         ReceivedImage image;
-        const std::string status = load_config_file(path, source.record, image);
-        if (status != "File Loaded") {
-            error = path + ": " + status;
+        const LoadOutcome loaded = load_config_file(path, source.record, image);
+        if (loaded != LoadOutcome::Loaded) {
+            error = path + ": " + load_outcome_text(loaded);
             return std::nullopt;
         }
         return source;

@@ -39,9 +39,10 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
 int usage_outcome(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
                   std::ostream& err);
 
-// Reads at most max_bytes + 1 bytes, so callers can tell an oversized file.
-// "-" reads standard input. Returns std::nullopt (and error) when unreadable.
-std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error);
+// Reads at most max_bytes + 1 bytes (read_file_bounded), so callers can tell an
+// oversized file. "-" reads standard input. Returns std::nullopt (and error)
+// when unreadable.
+std::optional<std::string> read_input_bounded(const std::string& path, size_t max_bytes, std::string& error);
 
 // Saves bytes to path through replace_file; "-" writes them to out (standard output).
 ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out);

@@ -163,8 +163,6 @@ int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState fo
     return run_until_idle(session, record, err) == RunOutcome::Interrupted ? kExitInterrupted : kExitOk;
 }
 
-bool status_is(const DeviceSession& session, std::string_view text) { return session.protocol.status_line == text; }
-
 // A terminal OK/Cancel question; anything but an explicit yes is Cancel.
 bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostream& err) {
     err << caption << ": " << text << " [ok/Cancel] " << std::flush;
@@ -209,15 +207,15 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
     if (const int code = query_version(session, record, ProtocolState::QueryVersionForRead, err); code != kExitOk) {
         return code;
     }
-    if (!status_is(session, "Read Config Successful")) return kExitFailure;
+    if (session.protocol.outcome != ExchangeOutcome::ReadSucceeded) return kExitFailure;
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
         out << settings_to_text(record);
         return kExitOk;
     }
     const SaveResult saved = save_config_output(output->second, record, session.protocol.encoded_image, out);
-    err << saved.status << "\n";
-    return saved.status == "File Saved" ? kExitOk : kExitFailure;
+    err << replace_outcome_text(saved.saved) << "\n";
+    return saved.saved == ReplaceOutcome::Written ? kExitOk : kExitFailure;
 }
 
 int write_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
@@ -271,7 +269,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return kExitFailure;
     }
     if (run_until_idle(session, *record, err) == RunOutcome::Interrupted) return kExitInterrupted;
-    return status_is(session, "Config Written Successfully!") ? kExitOk : kExitFailure;
+    return session.protocol.outcome == ExchangeOutcome::Written ? kExitOk : kExitFailure;
 }
 
 int tone_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,

@@ -49,7 +49,7 @@ void report_encoding(EncodeOutcome outcome, std::ostream& err) {
 
 std::optional<ConfigRecord> read_settings(const std::string& path, std::ostream& err) {
     std::string error;
-    const auto content = read_file_bounded(path, kMaxSettingsTextBytes, error);
+    const auto content = read_input_bounded(path, kMaxSettingsTextBytes, error);
     if (!content) {
         err << "qv3: " << error << "\n";
         return std::nullopt;
@@ -78,7 +78,7 @@ int verb_decode(const std::vector<std::string>& args, std::ostream& out, std::os
         return kExitUsage;
     }
     std::string error;
-    const auto content = read_file_bounded(parsed.positional[0], kImageBufferSize, error);
+    const auto content = read_input_bounded(parsed.positional[0], kImageBufferSize, error);
     if (!content) {
         err << "qv3: " << error << "\n";
         return kExitFailure;
@@ -139,9 +139,9 @@ int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (const int code = usage_outcome(parsed, 1, kShowHelp, out, err); code >= 0) return code;
     ConfigRecord record;
     ReceivedImage image;
-    const std::string status = load_config_file(parsed.positional[0], record, image);
-    if (status != "File Loaded") {
-        err << status << "\n";
+    const LoadOutcome loaded = load_config_file(parsed.positional[0], record, image);
+    if (loaded != LoadOutcome::Loaded) {
+        err << load_outcome_text(loaded) << "\n";
         return kExitFailure;
     }
     out << (parsed.switches.count("--explain") != 0 ? settings_to_explained_text(record) : settings_to_text(record));
@@ -161,8 +161,8 @@ int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ImageBytes image{};
     const SaveResult result = save_config_output(output->second, *record, image, out);
     report_encoding(result.encoding, err);
-    err << result.status << "\n";
-    if (result.status != "File Saved") return kExitFailure;
+    err << replace_outcome_text(result.saved) << "\n";
+    if (result.saved != ReplaceOutcome::Written) return kExitFailure;
     return result.encoding == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
 }
 

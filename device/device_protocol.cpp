@@ -61,6 +61,11 @@ void drain_image(DeviceProtocol& protocol, SerialPort& port) {
 
 void send_read_command(DeviceProtocol& protocol, SerialPort& port) { send(protocol, port, {kEsc, 'U'}, kBytePauseMs); }
 
+void end_exchange(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string_view detail = {}) {
+    protocol.outcome = outcome;
+    protocol.status_line = exchange_status_text(outcome, detail);
+}
+
 bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
     close(port);
     const int model = model_for_version_reply(protocol.version_reply);
@@ -72,14 +77,14 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
             start_version_query(protocol, port, protocol.state);
             return true;
         }
-        protocol.status_line = "Quorvale3 not found : (" + protocol.version_reply + ")";
+        end_exchange(protocol, ExchangeOutcome::NotFound, protocol.version_reply);
         protocol.state = ProtocolState::Idle;
         record.device_model = kModelNone;
         return true;
     }
 
     record.device_model = model;
-    protocol.status_line = "Version Read : \"" + protocol.version_reply + "\"";
+    protocol.status_line = exchange_status_text(ExchangeOutcome::VersionFound, protocol.version_reply);
     protocol.tick_count = 0;
     switch (protocol.state) {
         case ProtocolState::QueryVersionForRead:
@@ -93,7 +98,7 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
             // An image laid out for another model would corrupt the tracker's
             // configuration: send nothing, and let the next command encode anew.
             if (model != protocol.encoded_for_model) {
-                protocol.status_line = "Write cancelled: device model changed";
+                end_exchange(protocol, ExchangeOutcome::WriteCancelledModelChanged);
                 protocol.state = ProtocolState::Idle;
                 break;
             }
@@ -105,6 +110,7 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
             break;
         default:
             protocol.state = ProtocolState::Idle;
+            protocol.outcome = ExchangeOutcome::VersionFound;
             break;
     }
     return true;
@@ -131,9 +137,10 @@ void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRe
 
 void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
     if (protocol.received_image.length == 0) {
-        protocol.status_line = "Config not read ";
+        end_exchange(protocol, ExchangeOutcome::ConfigNotRead);
     } else if (protocol.state == ProtocolState::ReadingConfig) {
-        protocol.status_line = decode_status_text(decode_image(protocol.received_image, record));
+        const bool decoded = decode_image(protocol.received_image, record) == DecodeOutcome::Success;
+        end_exchange(protocol, decoded ? ExchangeOutcome::ReadSucceeded : ExchangeOutcome::CorruptedEeprom);
     } else {
         verify_written_image(protocol, record);
     }
@@ -142,6 +149,25 @@ void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& recor
 }
 
 }  // namespace
+
+std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail) {
+    switch (outcome) {
+        case ExchangeOutcome::None:
+        case ExchangeOutcome::Running: return {};
+        case ExchangeOutcome::OpenFailed: return std::string(detail);
+        case ExchangeOutcome::VersionFound: return "Version Read : \"" + std::string(detail) + "\"";
+        case ExchangeOutcome::NotFound: return "Quorvale3 not found : (" + std::string(detail) + ")";
+        case ExchangeOutcome::ReadSucceeded: return decode_status_text(DecodeOutcome::Success);
+        case ExchangeOutcome::CorruptedEeprom: return decode_status_text(DecodeOutcome::CorruptedEeprom);
+        case ExchangeOutcome::ConfigNotRead: return "Config not read ";
+        case ExchangeOutcome::Written: return "Config Written Successfully!";
+        // Two messages that differ only in letter case: a wrong byte count, a wrong byte.
+        case ExchangeOutcome::VerifyFailedLength: return "Verify FAILED";
+        case ExchangeOutcome::VerifyFailedBytes: return "Verify Failed";
+        case ExchangeOutcome::WriteCancelledModelChanged: return "Write cancelled: device model changed";
+    }
+    return {};
+}
 
 int model_for_version_reply(const std::string& reply) {
     int model = kModelNone;
@@ -157,10 +183,14 @@ bool write_in_progress(const DeviceProtocol& protocol) {
 
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {
     if (!open(port)) {
-        protocol.status_line = port.last_error;
+        // A retry that cannot reopen the port goes on (and so does an exchange
+        // another command failed to replace): only an idle protocol has ended.
+        protocol.status_line = exchange_status_text(ExchangeOutcome::OpenFailed, port.last_error);
+        if (protocol.state == ProtocolState::Idle) protocol.outcome = ExchangeOutcome::OpenFailed;
         return;
     }
     protocol.state = follow_up;
+    protocol.outcome = ExchangeOutcome::Running;
     protocol.tick_count = 0;
     protocol.version_reply.clear();
     protocol.status_line = "Reading Version";
@@ -194,17 +224,17 @@ bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
 void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
     const ReceivedImage& image = protocol.received_image;
     if (image.length != device_model_info(record.device_model).image_size) {
-        protocol.status_line = "Verify FAILED";
+        end_exchange(protocol, ExchangeOutcome::VerifyFailedLength);
         return;
     }
     for (int i = 0; i < image.length; ++i) {
         if (image.bytes[static_cast<size_t>(i)] != protocol.encoded_image[static_cast<size_t>(i)]) {
-            protocol.status_line = "Verify Failed";
+            end_exchange(protocol, ExchangeOutcome::VerifyFailedBytes);
             return;
         }
     }
     decode_image(image, record);
-    protocol.status_line = "Config Written Successfully!";
+    end_exchange(protocol, ExchangeOutcome::Written);
 }
 
 void send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command) {

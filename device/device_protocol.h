@@ -23,6 +23,23 @@ enum class ProtocolState {
 
 enum class TestCommand { Tone1200, Tone2200, ToneBoth, StopTest };
 
+// How the last exchange ended; callers decide by this, and status_line shows
+// exchange_status_text of it. Running from a successful start until the end.
+enum class ExchangeOutcome {
+    None,                        // no exchange yet
+    Running,
+    OpenFailed,                  // the port did not open; nothing was sent
+    VersionFound,                // "Read Version" identified the model
+    NotFound,                    // no known version reply after every try
+    ReadSucceeded,
+    CorruptedEeprom,             // a read brought the wrong number of bytes
+    ConfigNotRead,               // a read or read-back brought nothing
+    Written,                     // the read-back equals the image sent
+    VerifyFailedLength,          // the read-back has the wrong number of bytes
+    VerifyFailedBytes,           // the read-back differs from the image sent
+    WriteCancelledModelChanged,  // the tracker reported another model; nothing was sent
+};
+
 // What a trace call reports: a byte sent or received, or the line speed the
 // next open will use (the version query's retry switches it).
 enum class TraceDirection { Sent, Received, LineSpeed };
@@ -34,6 +51,7 @@ struct DeviceProtocol {
     std::string version_reply;
     int32_t write_offset = 0;  // image offset of the next 32-byte piece to send
     std::string status_line;
+    ExchangeOutcome outcome = ExchangeOutcome::None;
     ReceivedImage received_image;
     ImageBytes encoded_image{};
     int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
@@ -41,6 +59,11 @@ struct DeviceProtocol {
     // change of line speed, with the baud rate; when set (qv3 --trace).
     std::function<void(TraceDirection, uint32_t)> trace;
 };
+
+// The status text of an outcome. detail is what the text quotes: the version
+// reply for VersionFound and NotFound, the port's error for OpenFailed.
+// Empty for None and Running, whose texts are the progress of the exchange.
+std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail = {});
 
 // Shown when a command is refused because a write is going out.
 constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";

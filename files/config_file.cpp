@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
-#include "files/replace_file.h"
 #include "model/image_decoder.h"
 
 namespace qv3 {
@@ -27,11 +27,20 @@ uint32_t from_little_endian(const std::array<uint8_t, 4>& bytes) {
     return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
+uint8_t upper(uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 'A') : c; }
+
 bool same_tag_ignoring_case(const std::array<uint8_t, 4>& bytes, const char* tag) {
     for (size_t i = 0; i < kTagSize; ++i) {
-        uint8_t c = bytes[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<uint8_t>(c - 'a' + 'A');
-        if (c != static_cast<uint8_t>(tag[i])) return false;
+        if (upper(bytes[i]) != static_cast<uint8_t>(tag[i])) return false;
+    }
+    return true;
+}
+
+// text equals the upper-case pattern, its letters in any case.
+bool matches_ignoring_case(std::string_view text, std::string_view pattern) {
+    if (text.size() != pattern.size()) return false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (upper(static_cast<uint8_t>(text[i])) != static_cast<uint8_t>(pattern[i])) return false;
     }
     return true;
 }
@@ -74,41 +83,58 @@ std::string config_file_bytes(int device_model, const ImageBytes& image) {
 
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image) {
     const EncodeOutcome encoding = encode_image(record, encoded_image);
-    if (encoding == EncodeOutcome::DoesNotFit) return {encoding, "Failed to write data"};
-    const ReplaceOutcome written = replace_file(file_name, config_file_bytes(record.device_model, encoded_image));
-    return {encoding, replace_outcome_text(written)};
+    if (encoding == EncodeOutcome::DoesNotFit) return {encoding, ReplaceOutcome::WriteFailed};
+    return {encoding, replace_file(file_name, config_file_bytes(record.device_model, encoded_image))};
 }
 
-std::string load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image) {
+const char* load_outcome_text(LoadOutcome outcome) {
+    switch (outcome) {
+        case LoadOutcome::Loaded: return "File Loaded";
+        case LoadOutcome::OpenFailed: return "Failed to open file";
+        case LoadOutcome::InvalidFormat: return "Invalid File Format";
+        case LoadOutcome::ReadFailed: return "Failed to read data";
+    }
+    return "Failed to read data";
+}
+
+LoadOutcome load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(file_name.c_str(), "rb"));
-    if (!file) return "Failed to open file";
+    if (!file) return LoadOutcome::OpenFailed;
     record.device_model = kModelNone;
 
     std::array<uint8_t, 4> tag{};
-    if (!read_all(file.get(), tag)) return "Invalid File Format";
+    if (!read_all(file.get(), tag)) return LoadOutcome::InvalidFormat;
     int image_size = 0;
     if (same_tag_ignoring_case(tag, kTag128)) {
         image_size = 128;
     } else if (same_tag_ignoring_case(tag, kTag256)) {
         image_size = 256;
     } else {
-        return "Invalid File Format";
+        return LoadOutcome::InvalidFormat;
     }
 
     record.device_model = first_model_with_image_size(image_size);
 
     std::array<uint8_t, 4> length{};
-    if (!read_all(file.get(), length)) return "Failed to read data";
-    if (from_little_endian(length) != static_cast<uint32_t>(image_size)) return "Invalid File Format";
+    if (!read_all(file.get(), length)) return LoadOutcome::ReadFailed;
+    if (from_little_endian(length) != static_cast<uint32_t>(image_size)) return LoadOutcome::InvalidFormat;
 
     ReceivedImage image;
-    if (!read_all(file.get(), image.bytes, static_cast<size_t>(image_size))) return "Failed to read data";
+    if (!read_all(file.get(), image.bytes, static_cast<size_t>(image_size))) return LoadOutcome::ReadFailed;
     image.length = image_size;
     if (const int model = read_model_trailer(file.get(), image_size); model_known(model)) record.device_model = model;
 
     received_image = image;
     decode_image(received_image, record);
-    return "File Loaded";
+    return LoadOutcome::Loaded;
+}
+
+bool looks_like_config_file(std::string_view file_name, std::string_view content) {
+    constexpr std::string_view kTagStart = "QV3";
+    constexpr std::string_view kExtension = ".QV3";
+    return matches_ignoring_case(content.substr(0, kTagStart.size()), kTagStart) ||
+           (file_name.size() >= kExtension.size() &&
+            matches_ignoring_case(file_name.substr(file_name.size() - kExtension.size()), kExtension));
 }
 
 }  // namespace qv3

@@ -8,16 +8,26 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "files/replace_file.h"
 #include "model/config_record.h"
 #include "model/image_encoder.h"
 
 namespace qv3 {
 
+// How a save ended; replace_outcome_text gives its status text. A record that
+// does not fit writes nothing and reports WriteFailed.
 struct SaveResult {
     EncodeOutcome encoding;  // TextTruncated still saves; DoesNotFit saves nothing
-    std::string status;      // "File Saved", "Failed to open file" or "Failed to write data"
+    ReplaceOutcome saved;
 };
+
+enum class LoadOutcome { Loaded, OpenFailed, InvalidFormat, ReadFailed };
+
+// The status text of a load: "File Loaded", "Failed to open file",
+// "Invalid File Format" or "Failed to read data".
+const char* load_outcome_text(LoadOutcome outcome);
 
 // The content of a .qv3 file holding image, encoded for device_model.
 std::string config_file_bytes(int device_model, const ImageBytes& image);
@@ -27,8 +37,13 @@ std::string config_file_bytes(int device_model, const ImageBytes& image);
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image);
 
 // Reads the file into received_image, sets record.device_model from it and
-// decodes. Returns the status text: "File Loaded", "Failed to open file",
-// "Invalid File Format" or "Failed to read data".
-std::string load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image);
+// decodes.
+LoadOutcome load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image);
+
+// Whether a file is meant as a .qv3 file: its content starts with "QV3" (the
+// start of both tags) or its name ends in ".qv3", in any letter case. Either
+// sign is enough, so that a damaged file is reported as one and never read as
+// something else.
+bool looks_like_config_file(std::string_view file_name, std::string_view content);
 
 }  // namespace qv3

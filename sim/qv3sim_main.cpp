@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "files/bounded_read.h"
 #include "files/replace_file.h"
 #include "sim/pty_link.h"
 #include "sim/sim_log.h"
@@ -64,25 +65,6 @@ void log_write(Server& server, const std::string& line) {
 }
 
 std::string errno_text() { return std::strerror(errno); }
-
-// Reads at most max_bytes + 1 bytes so that an oversized file shows.
-std::optional<std::string> read_file_bounded(const std::string& path, size_t max_bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = "cannot read " + path + ": " + errno_text();
-        return std::nullopt;
-    }
-    std::string bytes(max_bytes + 1, '\0');
-    const size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    bytes.resize(count);
-    return bytes;
-}
 
 // Saves the image through replace_file, so that a reader never sees half an
 // image; unsynced, as waiting for the disk would hold up the tracker's answers.
@@ -229,9 +211,20 @@ std::optional<int> set_up(Server& server) {
     server.tracker = make_tracker(server.options.tracker);
     if (!server.options.image_path.empty()) {
         std::string error;
-        const auto bytes = read_file_bounded(server.options.image_path, qv3::kImageBufferSize, error);
-        if (bytes) {
-            error = tracker_load_image(server.tracker, reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size());
+        const std::string& path = server.options.image_path;
+        // Reads at most one byte more than an image, so that an oversized file shows.
+        const qv3::BoundedRead read = qv3::read_file_bounded(path, qv3::kImageBufferSize);
+        switch (read.outcome) {
+            case qv3::BoundedReadOutcome::Read:
+                error = tracker_load_image(server.tracker, reinterpret_cast<const uint8_t*>(read.bytes.data()),
+                                           read.bytes.size());
+                break;
+            case qv3::BoundedReadOutcome::OpenFailed:
+                error = "cannot read " + path + ": " + std::strerror(read.system_error);
+                break;
+            case qv3::BoundedReadOutcome::ReadFailed:
+                error = "cannot read " + path;
+                break;
         }
         if (!error.empty()) {
             std::fprintf(stderr, "qv3sim: --image: %s\n", error.c_str());

@@ -1,4 +1,5 @@
 // .qv3 files: layout, every load outcome, the model trailer and safe replacement.
+#include "files/bounded_read.h"
 #include "files/config_file.h"
 #include "test_support.h"
 
@@ -15,13 +16,15 @@ protected:
 
     std::string path(const std::string& name) const { return folder.file(name); }
     SaveResult save(const std::string& name, ConfigRecord r) { return save_config_file(path(name), r, image); }
-    std::string load(const std::string& name, ConfigRecord& r) { return load_config_file(path(name), r, received); }
+    std::string load(const std::string& name, ConfigRecord& r) {
+        return load_outcome_text(load_config_file(path(name), r, received));
+    }
     std::string image_bytes(int size) const { return std::string(image.begin(), image.begin() + size); }
 };
 
 TEST_F(ConfigFile, SaveWritesTagLengthImageAndModelTrailer) {
     const SaveResult result = save("a.qv3", defaults_for(4));
-    EXPECT_EQ(result.status, "File Saved");
+    EXPECT_EQ(result.saved, ReplaceOutcome::Written);
     EXPECT_EQ(result.encoding, EncodeOutcome::Complete);
     EXPECT_EQ(read_bytes(path("a.qv3")), "QV3B" + le32(256) + image_bytes(256) + "QV3M" + le32(4));
 
@@ -80,30 +83,45 @@ TEST_F(ConfigFile, EveryLoadOutcome) {
     }
 }
 
+// One byte past the limit is read, so that an oversized file shows; never more.
+TEST_F(ConfigFile, BoundedReadsStopOneBytePastTheLimit) {
+    const struct { size_t size, limit, expected; } cases[] = {{0, 10, 0}, {10, 10, 10}, {11, 10, 11},
+                                                              {20000, 5000, 5001}, {5000, 0, 1}};
+    for (const auto& c : cases) {
+        write_bytes(path("b"), std::string(c.size, 'x'));
+        const BoundedRead read = read_file_bounded(path("b"), c.limit);
+        EXPECT_EQ(read.outcome, BoundedReadOutcome::Read);
+        EXPECT_EQ(read.bytes, std::string(c.expected, 'x')) << c.size << " " << c.limit;
+    }
+    const BoundedRead missing = read_file_bounded(path("missing"), 10);
+    EXPECT_EQ(missing.outcome, BoundedReadOutcome::OpenFailed);
+    EXPECT_NE(missing.system_error, 0);
+}
+
 TEST_F(ConfigFile, TruncatedTextsStillSaveAndOversizedBlocksSaveNothing) {
     ConfigRecord record{.device_model = 1, .status_text = {std::string(200, 'S'), "Quorvale3"}};
     SaveResult result = save("cut.qv3", record);
     EXPECT_EQ(result.encoding, EncodeOutcome::TextTruncated);
-    EXPECT_EQ(result.status, "File Saved");
+    EXPECT_EQ(result.saved, ReplaceOutcome::Written);
 
     write_bytes(path("keep.qv3"), "previous");
     record.path[0] = std::string(100, ',');
     result = save("keep.qv3", record);
     EXPECT_EQ(result.encoding, EncodeOutcome::DoesNotFit);
-    EXPECT_EQ(result.status, "Failed to write data");
+    EXPECT_EQ(result.saved, ReplaceOutcome::WriteFailed);
     EXPECT_EQ(read_bytes(path("keep.qv3")), "previous");
 }
 
 TEST_F(ConfigFile, ReplacingAFileKeepsTheOldOneUntilTheNewOneIsComplete) {
     write_bytes(path("c.qv3"), "old");
-    EXPECT_EQ(save("c.qv3", defaults_for(3)).status, "File Saved");
+    EXPECT_EQ(save("c.qv3", defaults_for(3)).saved, ReplaceOutcome::Written);
     EXPECT_EQ(read_bytes(path("c.qv3")).size(), 272u);
 
     // A folder, or a name in a folder that does not exist, is not opened and leaves no stray file.
     std::filesystem::create_directories(folder.path / "dir.qv3" / "inside");
-    EXPECT_EQ(save("dir.qv3", defaults_for(3)).status, "Failed to open file");
+    EXPECT_EQ(save("dir.qv3", defaults_for(3)).saved, ReplaceOutcome::OpenFailed);
     EXPECT_TRUE(std::filesystem::is_directory(folder.path / "dir.qv3" / "inside"));
-    EXPECT_EQ(save("no/such/folder.qv3", defaults_for(3)).status, "Failed to open file");
+    EXPECT_EQ(save("no/such/folder.qv3", defaults_for(3)).saved, ReplaceOutcome::OpenFailed);
     size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path)) ++entries;
     EXPECT_EQ(entries, 2u);

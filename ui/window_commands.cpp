@@ -74,7 +74,7 @@ void save_config(App& app) {
     } else if (result.encoding == EncodeOutcome::DoesNotFit) {
         show_notice(app.window, kDoesNotFitCaption, kDoesNotFitMessage);
     }
-    app.protocol.status_line = result.status;
+    app.protocol.status_line = replace_outcome_text(result.saved);
 }
 
 void load_config(App& app) {
@@ -82,7 +82,7 @@ void load_config(App& app) {
     const std::optional<std::string> path = choose_open_file(app.window);
     // The timer keeps stepping under the dialog: a write may have begun.
     if (!path || refused_during_write(app)) return;
-    app.protocol.status_line = load_config_file(*path, app.record, app.protocol.received_image);
+    app.protocol.status_line = load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image));
     record_to_form(app.window, app.record);
     update_enabling(app.window, app.record);
 }

@@ -61,6 +61,20 @@ TEST_F(Qv3Device, FailuresExitOneWithTheFinalStatus) {
         EXPECT_EQ(run(args), 1);
         EXPECT_NE(err.find("\nQuorvale3 not found : ("), std::string::npos) << err;
     }
+    // Every way a read or a write can end short of success exits 1.
+    const struct { sim::TrackerOptions tracker; const char* verb; const char* status; } endings[] = {
+        {{.model = 3, .short_image = 200}, "read", "Corrupted EEPROM"},
+        {{.model = 3, .corrupt_readback = 77}, "write", "Verify Failed"},
+        {{.model = 3, .short_image = 255}, "write", "Verify FAILED"},
+        {{.model = 3, .reply_delay_ms = 250}, "write", "Config not read "},
+    };
+    for (const auto& c : endings) {
+        sim::reset_simulated_line(c.tracker);
+        Args args{c.verb, "--port", "COM1"};
+        if (std::string_view(c.verb) == "write") args.insert(args.end(), {f("d.txt"), "--yes"});
+        EXPECT_EQ(run(args), 1) << c.status;
+        EXPECT_EQ(last_line(), c.status);
+    }
     sim::reset_simulated_line();
     for (const auto& args : {Args{"version", "--port", "COM9"}, Args{"tone", "--port", "COM9", "both"}}) {
         EXPECT_EQ(run(args), 1);

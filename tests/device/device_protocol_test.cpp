@@ -125,8 +125,19 @@ TEST(DeviceProtocol, OpenFailureShowsThePortsTextAndChangesNothingElse) {
     set_port_name(h.port, "COM7");
     h.start(ProtocolState::QueryVersion);
     EXPECT_EQ(h.protocol.status_line, "Could not open Com Port COM7");
+    EXPECT_EQ(h.protocol.outcome, ExchangeOutcome::OpenFailed);
     EXPECT_EQ(h.protocol.state, ProtocolState::Idle);
     EXPECT_TRUE(sent().empty());
+
+    // A command that cannot open the port while a read runs does not end the read.
+    set_port_name(h.port, "COM1");
+    h.start(ProtocolState::QueryVersionForRead);
+    h.tick();
+    set_port_name(h.port, "COM7");
+    h.start(ProtocolState::QueryVersion);
+    EXPECT_EQ(h.protocol.status_line, "Could not open Com Port COM7");
+    EXPECT_EQ(h.protocol.outcome, ExchangeOutcome::Running);
+    h.run();
 }
 
 TEST(DeviceProtocol, TestCommandsOpenSendAndClose) {

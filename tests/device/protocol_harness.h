@@ -60,7 +60,9 @@ struct ProtocolHarness {
         return refresh;
     }
 
-    // Ticks until the protocol is idle; fails the test past max_ticks.
+    // Ticks until the protocol is idle; fails the test past max_ticks. An
+    // exchange that ended names its outcome, and the status line is its text,
+    // since callers decide by the one and users read the other.
     void run(int max_ticks = 200) {
         for (int ticks = 0; protocol.state != ProtocolState::Idle; tick()) {
             if (++ticks > max_ticks) {
@@ -68,6 +70,8 @@ struct ProtocolHarness {
                 return;
             }
         }
+        EXPECT_NE(protocol.outcome, ExchangeOutcome::Running) << protocol.status_line;
+        EXPECT_EQ(protocol.status_line, exchange_status_text(protocol.outcome, protocol.version_reply));
     }
 
     // Encodes the record for its model and starts a write, as the command does.
