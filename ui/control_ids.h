@@ -1,14 +1,9 @@
-// Control and dialog ids of the main window and the telemetry dialog, for C++ and the resource compiler.
+// Control ids of the main window and the telemetry dialog; ui/dialog_layouts.h places each control.
 #ifndef QV3_UI_CONTROL_IDS_H
 #define QV3_UI_CONTROL_IDS_H
 
 /* Prefixes: IDE_ edit field, IDX_ check box, IDC_ list, combo or tab,
-   IDB_ button, IDT_ static text, IDD_ dialog. Only plain numbers here, so
-   that the resource compiler reads this file as well. */
-
-/* Dialogs. */
-#define IDD_MAIN 101
-#define IDD_TELEMETRY 102
+   IDB_ button, IDT_ static text. */
 
 /* Main window: the tab control, the port box and the status field. */
 #define IDC_TAB 1006

@@ -182,15 +182,22 @@ scenario() {
 
 # --- scenarios -------------------------------------------------------------------
 
-# Both templates as the program loads them: every control's id, kind, style,
-# caption or label, unit, rectangle, the group boxes and the tab order.
-dialog_templates() {
-  local out="$work/layout.txt" rc=0
-  timeout -k 5 60 wine "$layout_exe" </dev/null >"$out" 2>&1 || rc=$?
+# layout_check OUT [--running]: dialog_layout_check.exe compares windows with
+# the layout tables: every control's class, id, style, text, rectangle, and the
+# creation and tab order.
+layout_check() {
+  local out=$1 rc=0; shift
+  timeout -k 5 60 wine "$layout_exe" "$@" </dev/null >"$out" 2>&1 || rc=$?
   [[ $rc -eq 0 ]] && return 0
   why="exit $rc: $(grep -m 3 -E '^(DIFF|layout)' "$out" | tr '\n' ';')"
   return 1
 }
+
+# Both dialogs as the program creates them from the tables.
+dialog_templates() { layout_check "$work/layout.txt"; }
+
+# The running program's main window.
+running_layout() { layout_check "$work/layout-running.txt" --running; }
 
 
 startup_defaults() {
@@ -374,9 +381,10 @@ main() {
   fi
   echo "ui-e2e: set-up ${SECONDS}s (display $DISPLAY, prefix ${work#"$QV3UI_ROOT"/}/wine-prefix)"
 
-  scenario "dialog templates: controls, rectangles, labels, tab order" dialog_templates
+  scenario "both dialogs as created match their layout tables" dialog_templates
   if start_app; then
     scenario "start-up shows the defaults, model controls off" startup_defaults
+    scenario "the running main window matches its layout table" running_layout
     scenario "Write Config before a read: Read Version First" write_before_read
     scenario "Read Config from a 128-byte model (2)" read_model_2
     scenario "Read Config from a 256-byte model (4)" read_model_4

@@ -2,8 +2,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
 #include "ui/main_window.h"
+#include "ui/win32/dialog_template_win32.h"
 #include "ui/win32/main_window_win32.h"
 
 namespace {
@@ -14,14 +15,14 @@ qv3::App the_app;
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
-    const HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, qv3::main_window_procedure,
-                                           reinterpret_cast<LPARAM>(&the_app));
+    const HWND window =
+        qv3::create_dialog(qv3::kMainWindowLayout, nullptr, qv3::main_window_procedure, reinterpret_cast<LPARAM>(&the_app));
     if (window == nullptr) return 1;  // never run without a window
 
     MSG message{};

@@ -5,7 +5,7 @@
 
 namespace qv3 {
 
-// The procedure of the IDD_MAIN dialog. CreateDialogParam passes the App as
+// The procedure of the main window's dialog. create_dialog passes the App as
 // its LPARAM; the window keeps it for the messages that follow.
 INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

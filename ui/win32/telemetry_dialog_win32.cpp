@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
 #include "ui/telemetry_binding.h"
+#include "ui/win32/dialog_template_win32.h"
 #include "ui/win32/window_placement_win32.h"
 
 namespace qv3 {
@@ -50,8 +52,8 @@ INT_PTR CALLBACK telemetry_dialog_procedure(HWND dialog, UINT message, WPARAM wp
 }  // namespace
 
 void show_telemetry_dialog(WindowHandle owner, ConfigRecord& record) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TELEMETRY), reinterpret_cast<HWND>(owner),
-                    telemetry_dialog_procedure, reinterpret_cast<LPARAM>(&record));
+    run_modal_dialog(kTelemetryDialogLayout, reinterpret_cast<HWND>(owner), telemetry_dialog_procedure,
+                     reinterpret_cast<LPARAM>(&record));
 }
 
 }  // namespace qv3

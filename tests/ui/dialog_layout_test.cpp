@@ -1,0 +1,124 @@
+// The dialog layouts' invariants: ids, placement inside the dialog, overlaps, labels and units beside their control, bound fields.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "cli/settings_text.h"
+#include "model/config_record.h"
+#include "ui/dialog_layouts.h"
+
+namespace qv3 {
+namespace {
+
+const DialogLayout* const kLayouts[] = {&kMainWindowLayout, &kTelemetryDialogLayout};
+
+// What a list covers when closed: no more than an edit field's height.
+constexpr int kClosedListHeight = 14;
+
+DialogRect visible(const LayoutControl& c) {
+    DialogRect r = c.rect;
+    if (c.kind == ControlKind::DropList || c.kind == ControlKind::ComboEdit) r.height = kClosedListHeight;
+    return r;
+}
+
+bool overlap(const DialogRect& a, const DialogRect& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+bool same_row(const DialogRect& a, const DialogRect& b) { return a.y < b.y + b.height && b.y < a.y + a.height; }
+
+std::string name_of(const DialogLayout& d, const LayoutControl& c) {
+    const std::string control = c.id != kNoControlId ? std::to_string(c.id) : std::string("'") + c.text + "'";
+    return std::string(d.caption) + ": " + control;
+}
+
+TEST(DialogLayout, IdsAreUniqueAndEveryControlLiesInsideItsDialog) {
+    for (const DialogLayout* d : kLayouts) {
+        std::set<int> ids;
+        for (const LayoutControl& c : d->controls) {
+            if (c.id != kNoControlId) {
+                EXPECT_TRUE(ids.insert(c.id).second) << name_of(*d, c) << " twice";
+            }
+            const DialogRect r = visible(c);
+            EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.width > 0 && r.height > 0 && r.x + r.width <= d->width &&
+                        r.y + r.height <= d->height)
+                << name_of(*d, c) << " outside the dialog";
+            for (const char* p = c.text; *p != '\0'; ++p) {
+                EXPECT_TRUE(*p >= 0x20 && *p < 0x7F) << name_of(*d, c) << ": text not printable ASCII";
+            }
+        }
+    }
+}
+
+TEST(DialogLayout, OnlyGroupBoxesAndTheTabControlOverlapOtherControls) {
+    for (const DialogLayout* d : kLayouts) {
+        const auto& cs = d->controls;
+        const auto frame = [](const LayoutControl& c) {
+            return c.kind == ControlKind::GroupBox || c.kind == ControlKind::Tabs;
+        };
+        for (std::size_t i = 0; i < cs.size(); ++i) {
+            for (std::size_t j = i + 1; j < cs.size(); ++j) {
+                if (frame(cs[i]) || frame(cs[j])) continue;
+                EXPECT_FALSE(overlap(visible(cs[i]), visible(cs[j])))
+                    << name_of(*d, cs[i]) << " overlaps " << name_of(*d, cs[j]);
+            }
+        }
+    }
+}
+
+// A label comes just before its control and stands to its left on its row; a
+// unit comes just after it and stands to its right.
+TEST(DialogLayout, LabelsAndUnitsStandBesideTheControlTheyDescribe) {
+    for (const DialogLayout* d : kLayouts) {
+        const auto& cs = d->controls;
+        for (std::size_t i = 0; i < cs.size(); ++i) {
+            const LayoutControl& c = cs[i];
+            const bool is_label = c.kind == ControlKind::Label;
+            if (!is_label && c.kind != ControlKind::Unit) {
+                EXPECT_EQ(c.describes, kNoControlId) << name_of(*d, c);
+                continue;
+            }
+            const std::size_t at = is_label ? i + 1 : i - 1;
+            ASSERT_TRUE(at < cs.size() && cs[at].id == c.describes && c.describes != kNoControlId)
+                << name_of(*d, c) << " is not next to the control it describes";
+            const DialogRect r = c.rect;
+            const DialogRect target = visible(cs[at]);
+            EXPECT_TRUE(same_row(r, target)) << name_of(*d, c) << " not on its control's row";
+            EXPECT_TRUE(is_label ? r.x + r.width <= target.x : r.x >= target.x + target.width)
+                << name_of(*d, c) << " on the wrong side of its control";
+        }
+    }
+}
+
+// Bound fields name settings-text keys: per bank when the control shows the
+// selected bank, else a key of the whole record.
+TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
+    std::set<std::string> keys;
+    for (const auto& [key, value] : settings_to_pairs(ConfigRecord{})) keys.insert(key);
+    std::set<std::string> bound;
+    for (const DialogLayout* d : kLayouts) {
+        for (const LayoutControl& c : d->controls) {
+            const std::string field = c.field;
+            if (field.empty()) {
+                EXPECT_EQ(c.bank, BankScope::None) << name_of(*d, c);
+                continue;
+            }
+            EXPECT_TRUE(bound.insert(field).second) << field << " shown twice";
+            const std::string key = c.bank == BankScope::Selected ? "primary." + field : field;
+            EXPECT_EQ(keys.count(key), 1u) << name_of(*d, c) << ": no setting " << key;
+            const bool reads_text = c.kind == ControlKind::Edit || c.kind == ControlKind::ComboEdit;
+            EXPECT_EQ(c.read_limit > 0, reads_text) << name_of(*d, c) << ": read limit";
+        }
+    }
+    // Every setting of a bank, and the calibration, has its control.
+    for (const std::string& key : keys) {
+        const bool per_bank = key.rfind("primary.", 0) == 0;
+        if (per_bank || key == "calibration") {
+            EXPECT_EQ(bound.count(per_bank ? key.substr(8) : key), 1u) << "no control shows " << key;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qv3
