@@ -189,6 +189,18 @@ def startup_defaults():
     expect_enabled(True, NON_RUX_CONTROLS)
 
 
+def exclusions():
+    m = S.main
+    m.press("Send NMEA")
+    wait_until("Send NMEA did not clear Mic-E", 10, lambda: not m.checked("Mic-E/Enable"))
+    expect_enabled(False, ["Symbol", "Table", "Transmit Altitude", "Mic-E/Force Printable", "Mic-E/Message"])
+    expect_enabled(True, ["Timestamp"])
+    m.press("Mic-E/Enable")
+    wait_until("Mic-E did not clear Send NMEA", 10, lambda: not m.checked("Send NMEA"))
+    expect_enabled(True, ["Symbol", "Mic-E/Force Printable"])
+    expect_enabled(False, ["Timestamp"])
+
+
 def write_before_read():
     S.main.press("Configure/Write Config")
     answer("Read Version First", "OK", "You must read the version before writing the config")
@@ -427,6 +439,7 @@ def main():
         print(f"{passed} passed, {failed + 1} failed")
         return 1
     scenario("start-up shows the defaults, model controls off", startup_defaults)
+    scenario("Send NMEA and Mic-E clear each other, enabling follows", exclusions)
     scenario("Write Config before a read: Read Version First", write_before_read)
     scenario("Read Config from a 128-byte model (2)", read_model_2)
     scenario("Read Config from a 256-byte model (4)", read_model_4)

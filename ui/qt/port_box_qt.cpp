@@ -52,8 +52,9 @@ void fill_port_box(QComboBox* box, const std::vector<PortInfo>& ports, const std
         const QString name = name_of(port.name);
         QString shown = name;
         if (!port.description.empty()) shown += QStringLiteral("  ") + QString::fromStdString(port.description);
+        // No further item data: a change to the chosen item's data would put
+        // its shown text back into the field.
         box->addItem(shown, name);
-        box->setItemData(box->count() - 1, shown, Qt::ToolTipRole);
     }
     if (ports.empty()) box->addItem(QString::fromStdString(placeholder));
     // Adding the first item chose it; a name typed or chosen before is kept.
