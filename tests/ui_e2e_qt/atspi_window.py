@@ -1,5 +1,7 @@
 """Finding and working the controls of the native window through AT-SPI, as a screen reader does."""
 import ctypes
+import os
+import subprocess
 import time
 
 import pyatspi
@@ -260,3 +262,12 @@ def close_window(caption):
 def press_key(keysym):
     """A key stroke on the focused window (Escape is 0xff1b)."""
     pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+
+
+def screenshot(window, path):
+    """The window, cut from the screen, as PNG."""
+    x, y, w, h = window.queryComponent().getExtents(0)  # screen coordinates
+    cut = f"xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left {x} -top {y} -width {w} -height {h} | pnmtopng"
+    with open(path + ".tmp", "wb") as out:
+        subprocess.run(["sh", "-c", cut], stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=30)
+    os.replace(path + ".tmp", path)

@@ -12,7 +12,7 @@ import time
 from pyatspi import STATE_ACTIVE, STATE_IS_DEFAULT
 
 from atspi_window import (KEY_ESCAPE, KEY_TAB, Failure, Window, application, close_window, node_gone, press_key,
-                          top_window, wait_until, window_gone)
+                          screenshot, top_window, wait_until, window_gone)
 
 CAPTION = "Quorvale3Config v1.4"
 WRITE_CAPTION = "Quorvale3 Write"
@@ -164,14 +164,6 @@ def expect_enabled(state, keys):
         expect(f"{key} enabled", S.main.enabled(key), state)
 
 
-def screenshot(path):
-    x, y, w, h = S.main.node.queryComponent().getExtents(0)
-    cut = f"xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left {x} -top {y} -width {w} -height {h} | pnmtopng"
-    with open(path + ".tmp", "wb") as out:
-        subprocess.run(["sh", "-c", cut], stdout=out, check=True, timeout=30)
-    os.replace(path + ".tmp", path)
-
-
 # --- scenarios -----------------------------------------------------------------------------------
 
 def startup_defaults():
@@ -225,7 +217,7 @@ def read_model_4():
     expect("Callsign", S.main.text("Callsign"), tracker_setting(4, "primary.callsign"))
     expect_enabled(False, ["Frequency"])
     expect_enabled(True, [k for k in MODEL_CONTROLS if k != "Frequency"] + NON_RUX_CONTROLS)
-    screenshot(os.path.join(work, "after-read.png"))
+    screenshot(S.main.node, os.path.join(work, "after-read.png"))
 
 
 def write_callsign():
