@@ -1,10 +1,11 @@
 """Finding and working the controls of the native window through AT-SPI, as a screen reader does."""
-import ctypes
 import os
 import subprocess
 import time
 
 import pyatspi
+
+import x11_window
 
 EDITABLE_ROLES = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT)
 CONTROL_ROLES = EDITABLE_ROLES + (pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_COMBO_BOX,
@@ -200,63 +201,10 @@ class Window:
 
 # --- what a window manager and a keyboard do ---------------------------------------------------
 
-class _ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-
-class _XEvent(ctypes.Union):
-    _fields_ = [("client", _ClientMessage), ("pad", ctypes.c_long * 24)]
-
-
-def _x11():
-    x = ctypes.cdll.LoadLibrary("libX11.so.6")
-    x.XOpenDisplay.restype = ctypes.c_void_p
-    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x.XDefaultRootWindow.restype = ctypes.c_ulong
-    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    x.XInternAtom.restype = ctypes.c_ulong
-    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
-                             ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
-                             ctypes.POINTER(ctypes.c_uint)]
-    x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
-    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-    x.XFlush.argtypes = [ctypes.c_void_p]
-    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    return x
-
-
 def close_window(caption):
-    """Asks the X window captioned caption to close, as a window manager's close box does (WM_DELETE_WINDOW)."""
-    x = _x11()
-    display = x.XOpenDisplay(None)
-    if not display:
-        raise Failure("cannot open the X display")
-    try:
-        root = x.XDefaultRootWindow(display)
-        parent, root_out = ctypes.c_ulong(), ctypes.c_ulong()
-        children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
-        x.XQueryTree(display, root, ctypes.byref(root_out), ctypes.byref(parent), ctypes.byref(children),
-                     ctypes.byref(count))
-        target = None
-        for i in range(count.value):
-            name = ctypes.c_char_p()
-            if x.XFetchName(display, children[i], ctypes.byref(name)) and name.value == caption.encode():
-                target = children[i]
-        if target is None:
-            raise Failure(f"no X window {caption!r}")
-        event = _XEvent()
-        event.client.type = 33  # ClientMessage
-        event.client.window = target
-        event.client.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-        event.client.format = 32
-        event.client.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-        x.XSendEvent(display, target, 0, 0, ctypes.byref(event))
-        x.XFlush(display)
-    finally:
-        x.XCloseDisplay(display)
+    """Asks the window captioned caption to close, as a window manager's close box does."""
+    if not x11_window.close_window(caption):
+        raise Failure(f"no X window {caption!r}")
 
 
 def press_key(keysym):

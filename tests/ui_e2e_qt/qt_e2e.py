@@ -125,16 +125,21 @@ def tracker_bytes():
         return f.read()
 
 
-def command(key, outcome, seconds=60):
-    """Presses key and waits for outcome in the status line. An exchange shows its progress
-    first, so an outcome equal to the one before is not taken for the new one."""
+def await_outcome(before, outcome, seconds=60):
+    """Once an exchange has been started: its outcome in the status line. An exchange shows its
+    progress first, so an outcome equal to the one before it is not taken for the new one."""
     m = S.main
-    before = m.text("Status line")
-    m.press(key)
     if before == outcome:
-        wait_until(f"the status line stayed {outcome!r}", 10, lambda: m.text("Status line") != outcome)
+        wait_until(f"the status line stayed {outcome!r}", 30, lambda: m.text("Status line") != outcome)
     wait_until(f"no {outcome!r} in the status line (it says {m.text('Status line')!r})", seconds,
                lambda: m.text("Status line") == outcome)
+
+
+def command(key, outcome):
+    """Presses key, which starts an exchange, and waits for its outcome."""
+    before = S.main.text("Status line")
+    S.main.press(key)
+    await_outcome(before, outcome)
 
 
 def wait_status(text, seconds=60):
@@ -255,10 +260,11 @@ def questions_ok():
     want = expected_image(4, **{"primary.mic_e_message": "7", "primary.path": '"WIDE1-1,WIDE5-5"',
                                 "primary.auto_tx_rate": "60", "primary.send_telemetry": "1",
                                 "primary.telemetry_def_rate": "10"})
+    before = m.text("Status line")
     m.press("Configure/Write Config")
     for text in QUESTIONS:
         answer(WRITE_CAPTION, "OK", text, focused_default=True)
-    wait_status(WRITTEN_OK)
+    await_outcome(before, WRITTEN_OK)
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
     expect("Message", m.text("Mic-E/Message"), "Emergency!")
 
