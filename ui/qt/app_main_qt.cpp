@@ -17,20 +17,31 @@ qv3::App the_app;
 
 constexpr const char* kUsage =
     "usage: quorvale3config [--port PATH]\n"
+    "       quorvale3config --version\n"
     "  --port PATH  put PATH (say /dev/ttyUSB0) in the port box and choose it\n";
+
+bool is(const char* argument, const char* option) { return std::strcmp(argument, option) == 0; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (is(argv[i], "--help") || is(argv[i], "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (is(argv[i], "--version")) {
+            std::puts("quorvale3config " QV3_WINDOW_VERSION);
+            return 0;
+        }
+    }
     // Qt takes its own options (-platform, -display...) out of argv first.
     QApplication application(argc, argv);
     std::string port_name;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+        if (is(argv[i], "--port") && i + 1 < argc) {
             port_name = argv[++i];
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
         } else {
             std::fprintf(stderr, "quorvale3config: unknown argument '%s'\n%s", argv[i], kUsage);
             return 2;
