@@ -213,9 +213,16 @@ def press_key(keysym):
 
 
 def screenshot(window, path):
-    """The window, cut from the screen, as PNG."""
-    x, y, w, h = window.queryComponent().getExtents(0)  # screen coordinates
-    cut = f"xwd -root -silent | xwdtopnm 2>/dev/null | pamcut -left {x} -top {y} -width {w} -height {h} | pnmtopng"
+    """The window (an accessible top-level window) as PNG, taken from its own X window: a window
+    over another one comes out black when cut from the whole screen of Xvfb."""
+    display = x11_window.Display()
+    try:
+        x_window = display.find(window.name)
+    finally:
+        display.close()
+    if x_window is None:
+        raise Failure(f"no X window {window.name!r} to take a picture of")
+    picture = f"xwd -id {x_window} -silent | xwdtopnm 2>/dev/null | pnmtopng"
     with open(path + ".tmp", "wb") as out:
-        subprocess.run(["sh", "-c", cut], stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=30)
+        subprocess.run(["sh", "-c", picture], stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=30)
     os.replace(path + ".tmp", path)

@@ -152,8 +152,10 @@ def read_config():
     command("Configure/Read Config", READ_OK)
 
 
-def answer(caption, button, text=None, focused_default=False):
+def answer(caption, button, text=None, focused_default=False, picture=None):
     box = Window(top_window(S.app, caption))
+    if picture is not None:
+        screenshot(box.node, os.path.join(work, picture))
     if text is not None:
         shown = [c.name for c in box.node if c is not None and c.getRoleName() == "label" and c.name]
         check(text in shown, f"{caption!r} says {shown}, expected {text!r}")
@@ -200,7 +202,8 @@ def exclusions():
 
 def write_before_read():
     S.main.press("Configure/Write Config")
-    answer("Read Version First", "OK", "You must read the version before writing the config")
+    answer("Read Version First", "OK", "You must read the version before writing the config",
+           picture="message-box.png")
     check(not any(w is not None and w.name == WRITE_CAPTION for w in S.app), "a write question opened")
     expect("status", S.main.text("Status line"), "")
 
@@ -342,6 +345,7 @@ def tab_switch():
 
 def telemetry_dialog():
     d = open_telemetry()
+    screenshot(d.node, os.path.join(work, "telemetry.png"))
     expect("Channels", d.items("Channels"), ["1", "2", "3"])
     if not d.checked("Send Telemetry"):
         d.press("Send Telemetry")

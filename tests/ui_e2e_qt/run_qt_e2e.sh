@@ -19,7 +19,7 @@ fail_setup() { echo "qt-e2e: $*" >&2; echo "0 passed, 1 failed"; exit 1; }
 for f in quorvale3config qv3 qv3sim; do
   [[ -x "$native_bin/$f" ]] || fail_setup "missing $native_bin/$f (scripts/build native)"
 done
-for tool in Xvfb dbus-run-session dbus-send xwd xwdtopnm pamcut pnmtopng; do
+for tool in Xvfb dbus-run-session dbus-send xwd xwdtopnm pnmtopng; do
   command -v "$tool" >/dev/null 2>&1 || fail_setup "$tool not found (scripts/install-deps display qt)"
 done
 bus_launcher=/usr/libexec/at-spi-bus-launcher

@@ -117,8 +117,15 @@ QWidget* make_control(const LayoutControl& control) {
             if (control.kind == ControlKind::StatusText) label->setAccessibleDescription(QStringLiteral("Status line"));
             return label;
         }
-        case ControlKind::GroupBox:
-            return new QGroupBox(text_of(control.text));
+        case ControlKind::GroupBox: {
+            // The caption sits on the frame's top line, as in a Windows dialog,
+            // rather than above the frame: the rectangles were laid out for that.
+            auto* group = new QGroupBox(text_of(control.text));
+            group->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+            return group;
+        }
         case ControlKind::Edit:
             return make_edit(control);
         case ControlKind::CheckBox:

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -34,6 +35,8 @@ int run_box(WindowHandle owner, std::string_view caption, std::string_view text,
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(default_button);
     box.setEscapeButton(buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::Ok);
+    // Plain buttons, as the Windows boxes have, whatever the style's habit.
+    for (QAbstractButton* button : box.buttons()) button->setIcon(QIcon());
     const int answer = box.exec();
     reactivate(owner);
     return answer;
