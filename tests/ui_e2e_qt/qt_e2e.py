@@ -439,6 +439,8 @@ def main():
     except Exception as error:
         print(f"FAIL  the program did not start: {error}")
         print(f"{passed} passed, {failed + 1} failed")
+        stop(S.program)
+        stop(S.sim)
         return 1
     scenario("start-up shows the defaults, model controls off", startup_defaults)
     scenario("Send NMEA and Mic-E clear each other, enabling follows", exclusions)
@@ -463,4 +465,8 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    finally:  # nothing started here outlives the run, whatever happened
+        stop(S.program)
+        stop(S.sim)
