@@ -132,6 +132,8 @@ QWidget* make_control(const LayoutControl& control) {
             return new QCheckBox(text_of(control.text));
         case ControlKind::Button: {
             auto* button = new QPushButton(text_of(control.text));
+            // Enter presses the focused button, as in a Windows dialog.
+            button->setAutoDefault(true);
             if (control.rules & kRuleDefault) button->setDefault(true);
             return button;
         }
