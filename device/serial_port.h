@@ -2,8 +2,9 @@
 //
 // One header, one implementation per platform chosen by the build:
 // serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
-// port_list_posix.cpp), and serial_port_simulated.cpp (an in-process tracker
-// on a virtual clock, for tests). Failures leave a fixed text in last_error;
+// port_list_posix.cpp), and two test doubles: sim/serial_port_simulated.cpp
+// (an in-process tracker on a virtual clock, for the protocol and qv3 tests)
+// and tests/ui/ui_fakes.cpp (a scripted line, for the window's tests). Failures leave a fixed text in last_error;
 // callers judge reads and writes by what comes back. On POSIX a failed open
 // also says why ("Could not open Com Port NAME (Permission denied: ...)",
 // "...: NAME is not a serial port"), so that the user can act.

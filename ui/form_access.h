@@ -1,7 +1,8 @@
 // The seam between the form logic and a window system: control access by window handle and control id.
 //
 // One implementation per front end, chosen at link time: ui/win32/form_access_win32.cpp
-// for the Windows dialogs, tests/ui/fake_form.cpp (an in-memory table) for tests.
+// for the Windows dialogs, ui/qt/form_access_qt.cpp for the native window, and
+// tests/ui/ui_fakes.cpp (an in-memory table of controls) for tests.
 // A control that does not exist reads as empty, unchecked and unselected, and
 // writes to it do nothing.
 #pragma once

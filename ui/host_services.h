@@ -1,7 +1,9 @@
 // The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting.
 //
-// One implementation per front end, chosen at link time (ui/win32/ for the
-// Windows application, tests/ui/fake_host.cpp for tests).
+// One implementation per front end, chosen at link time:
+// ui/win32/host_services_win32.cpp for the Windows application,
+// ui/qt/host_services_qt.cpp for the native window, and tests/ui/ui_fakes.cpp
+// (answers scripted by the test, every call logged) for tests.
 #pragma once
 
 #include <optional>

@@ -1,7 +1,9 @@
-# Draws the program's icon (a tracker sending from a map pin) and writes it as quorvale3config.ico; run once, the .ico is kept.
+# Draws the program's icon (a tracker sending from a map pin) and writes it as quorvale3config.ico, or with --png SIZE
+# as a PNG for the native window and the desktop entry; run once, the files are kept.
 import math
 import struct
 import sys
+import zlib
 
 NAVY = (0x1F, 0x3A, 0x68, 0xFF)
 WHITE = (0xFF, 0xFF, 0xFF, 0xFF)
@@ -70,5 +72,21 @@ def main(path):
         f.write(out + b"".join(images))
 
 
+def write_png(path, size):
+    raw = b""
+    for y in range(size):
+        raw += b"\0" + b"".join(bytes(pixel(size, x, y)) for x in range(size))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "quorvale3config.ico")
+    if len(sys.argv) == 4 and sys.argv[1] == "--png":
+        write_png(sys.argv[3], int(sys.argv[2]))
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else "quorvale3config.ico")

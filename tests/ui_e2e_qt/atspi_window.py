@@ -1,0 +1,228 @@
+"""Finding and working the controls of the native window through AT-SPI, as a screen reader does."""
+import os
+import subprocess
+import time
+
+import pyatspi
+
+import x11_window
+
+EDITABLE_ROLES = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_PASSWORD_TEXT)
+CONTROL_ROLES = EDITABLE_ROLES + (pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_COMBO_BOX,
+                                  pyatspi.ROLE_LABEL)
+
+
+KEY_ESCAPE = 0xFF1B
+KEY_TAB = 0xFF09
+KEY_HOME = 0xFF50
+KEY_DOWN = 0xFF54
+KEY_RETURN = 0xFF0D
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_until(what, seconds, probe):
+    """Polls probe every 0.1 s until it gives a true value; fails with what after seconds."""
+    deadline = time.monotonic() + seconds
+    last_error = None
+    while time.monotonic() < deadline:
+        try:
+            value = probe()
+            if value:
+                return value
+        except Exception as error:  # a window being built or torn down
+            last_error = error
+        time.sleep(0.1)
+    raise Failure(f"{what} (after {seconds}s{', ' + str(last_error) if last_error else ''})")
+
+
+def application(name, seconds=30):
+    def find():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in desktop:
+            if app is not None and app.name == name:
+                return app
+        return None
+    return wait_until(f"no application {name!r} on the accessibility bus", seconds, find)
+
+
+def top_window(app, caption, seconds=10):
+    def find():
+        for window in app:
+            if window is not None and window.name == caption and window.getState().contains(pyatspi.STATE_SHOWING):
+                return window
+        return None
+    return wait_until(f"no window {caption!r}", seconds, find)
+
+
+def window_gone(app, caption, seconds=10):
+    def gone():
+        return not any(w is not None and w.name == caption and w.getState().contains(pyatspi.STATE_SHOWING)
+                       for w in app)
+    wait_until(f"window {caption!r} still open", seconds, gone)
+
+
+def node_gone(node, what, seconds=10):
+    """Waits until this very window is closed (another of the same caption may follow it)."""
+    def gone():
+        try:
+            return not node.getState().contains(pyatspi.STATE_SHOWING)
+        except Exception:  # destroyed
+            return True
+    wait_until(f"{what} still open", seconds, gone)
+
+
+def label_of(node, group):
+    """The name of the label that names node; a group box around it does not count."""
+    for relation in node.getRelationSet():
+        if relation.getRelationType() != pyatspi.RELATION_LABELLED_BY:
+            continue
+        for i in range(relation.getNTargets()):
+            target = relation.getTarget(i)
+            if target.getRole() == pyatspi.ROLE_LABEL and target.name + "/" != group:
+                return target.name
+    return None
+
+
+class Window:
+    """A dialog's controls by name: "Callsign", "Mic-E/Enable" (a control in a group box), lists by their label."""
+
+    def __init__(self, node):
+        self.node = node
+        self.controls = {}
+        self.tabs = []
+        self._index(node, "")
+
+    def _index(self, node, group):
+        for child in node:
+            if child is None:
+                continue
+            role = child.getRole()
+            if role == pyatspi.ROLE_PANEL and child.name:
+                self._index(child, child.name + "/")
+            elif role == pyatspi.ROLE_PAGE_TAB:
+                self.tabs.append(child)
+            elif role == pyatspi.ROLE_COMBO_BOX:
+                name = label_of(child, group)
+                if name is None:  # the port box: its field carries the name
+                    name = next((c.name for c in child if c is not None and c.getRole() in EDITABLE_ROLES), "")
+                self.controls.setdefault(group + name, child)
+            elif role in CONTROL_ROLES:
+                if role == pyatspi.ROLE_LABEL:
+                    # Labels name their controls; only the status line is read.
+                    if child.description == "Status line":
+                        self.controls["Status line"] = child
+                    continue
+                self.controls.setdefault(group + child.name, child)
+            elif role in (pyatspi.ROLE_FILLER, pyatspi.ROLE_PAGE_TAB_LIST, pyatspi.ROLE_LAYERED_PANE,
+                          pyatspi.ROLE_PANEL):
+                self._index(child, group)
+
+    def control(self, key):
+        if key not in self.controls:
+            raise Failure(f"no control {key!r}")
+        return self.controls[key]
+
+    def text(self, key):
+        node = self.control(key)
+        if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+            field = self._field_of(node)
+            return node.name if field is None else field.queryText().getText(0, -1)
+        if node.getRole() == pyatspi.ROLE_LABEL:
+            return node.name
+        return node.queryText().getText(0, -1)
+
+    def _field_of(self, combo):
+        return next((c for c in combo if c is not None and c.getRole() in EDITABLE_ROLES), None)
+
+    def set_text(self, key, value):
+        node = self.control(key)
+        if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+            node = self._field_of(node)
+        if not node.queryEditableText().setTextContents(value):
+            raise Failure(f"{key!r} refused the text {value!r}")
+
+    def do(self, key, name):
+        action = self.control(key).queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        if name not in names:
+            raise Failure(f"{key!r} has no action {name} (actions {names})")
+        action.doAction(names.index(name))
+
+    def press(self, key):
+        action = self.control(key).queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        for wanted in ("Press", "Toggle"):
+            if wanted in names:
+                action.doAction(names.index(wanted))
+                return
+        raise Failure(f"{key!r} cannot be pressed (actions {names}, enabled {self.enabled(key)})")
+
+    def state(self, key, state):
+        return self.control(key).getState().contains(state)
+
+    def checked(self, key):
+        return self.state(key, pyatspi.STATE_CHECKED)
+
+    def enabled(self, key):
+        return self.state(key, pyatspi.STATE_ENABLED)
+
+    def focused(self, key):
+        return self.state(key, pyatspi.STATE_FOCUSED)
+
+    def items(self, key):
+        lists = [c for c in self.control(key) if c is not None and c.getRole() == pyatspi.ROLE_LIST]
+        return [item.name for item in lists[0]] if lists else []
+
+    def select(self, key, index):
+        """Chooses item index as a keyboard user does: the list opened, Home, Down index times, Enter."""
+        items = self.items(key)
+        if index >= len(items):
+            raise Failure(f"no item {index} in {key!r}")
+        self.do(key, "ShowMenu")
+        popup = next(c for c in self.control(key) if c is not None and c.getRole() == pyatspi.ROLE_LIST)
+        wait_until(f"the list of {key!r} did not open", 10,
+                   lambda: popup.getState().contains(pyatspi.STATE_SHOWING))
+        press_key(KEY_HOME)
+        for _ in range(index):
+            press_key(KEY_DOWN)
+        press_key(KEY_RETURN)
+        wait_until(f"{key!r} did not show item {index}", 10, lambda: self.text(key) == self.items(key)[index])
+
+    def focus(self, key):
+        self.control(key).queryComponent().grabFocus()
+        wait_until(f"{key!r} did not take the focus", 10, lambda: self.focused(key))
+
+    def switch_tab(self, index):
+        self.tabs[index].queryAction().doAction(0)
+
+
+# --- what a window manager and a keyboard do ---------------------------------------------------
+
+def close_window(caption):
+    """Asks the window captioned caption to close, as a window manager's close box does."""
+    if not x11_window.close_window(caption):
+        raise Failure(f"no X window {caption!r}")
+
+
+def press_key(keysym):
+    """A key stroke on the focused window (Escape is 0xff1b)."""
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+
+
+def screenshot(window, path):
+    """The window (an accessible top-level window) as PNG, taken from its own X window: a window
+    over another one comes out black when cut from the whole screen of Xvfb."""
+    display = x11_window.Display()
+    try:
+        x_window = display.find(window.name)
+    finally:
+        display.close()
+    if x_window is None:
+        raise Failure(f"no X window {window.name!r} to take a picture of")
+    picture = f"xwd -id {x_window} -silent | xwdtopnm 2>/dev/null | pnmtopng"
+    with open(path + ".tmp", "wb") as out:
+        subprocess.run(["sh", "-c", picture], stdout=out, stderr=subprocess.DEVNULL, check=True, timeout=30)
+    os.replace(path + ".tmp", path)

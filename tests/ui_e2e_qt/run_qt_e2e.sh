@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# End-to-end tests of the native window: quorvale3config against qv3sim on Xvfb, worked through AT-SPI.
+#
+#   tests/ui_e2e_qt/run_qt_e2e.sh
+#
+# Starts a private X server and a private D-Bus session with the accessibility
+# bus, then runs qt_e2e.py, which prints one line per scenario and ends with
+# "N passed, N failed". Environment:
+#   QV3_NATIVE_BIN   where quorvale3config, qv3sim and qv3 are (default build/native/bin)
+#   QV3_QT_E2E_DIR   work folder: logs, screenshots (default build/qt-e2e)
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+native_bin=${QV3_NATIVE_BIN:-$root/build/native/bin}
+work=${QV3_QT_E2E_DIR:-$root/build/qt-e2e}
+
+fail_setup() { echo "qt-e2e: $*" >&2; echo "0 passed, 1 failed"; exit 1; }
+
+for f in quorvale3config qv3 qv3sim; do
+  [[ -x "$native_bin/$f" ]] || fail_setup "missing $native_bin/$f (scripts/build native)"
+done
+for tool in Xvfb dbus-run-session dbus-send xwd xwdtopnm pnmtopng; do
+  command -v "$tool" >/dev/null 2>&1 || fail_setup "$tool not found (scripts/install-deps display qt)"
+done
+bus_launcher=/usr/libexec/at-spi-bus-launcher
+[[ -x $bus_launcher ]] || fail_setup "no $bus_launcher (scripts/install-deps qt)"
+# Debian's pyatspi belongs to the system's Python.
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail_setup "no pyatspi for /usr/bin/python3 (scripts/install-deps qt)"
+
+mkdir -p "$work"
+rm -f "$work/after-read.png" "$work/program.log"
+
+xvfb_pid=""
+cleanup() {
+  if [[ -n "$xvfb_pid" ]]; then
+    kill -TERM "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+}
+trap cleanup EXIT
+
+rm -f "$work/xvfb.display"
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do
+  grep -qs '[0-9]' "$work/xvfb.display" && break
+  sleep 0.1
+done
+grep -qs '[0-9]' "$work/xvfb.display" || fail_setup "Xvfb did not start (see $work/xvfb.log)"
+export DISPLAY=":$(tr -dc '0-9' <"$work/xvfb.display")"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+# No desktop's settings, and a private runtime folder for Qt.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+echo "qt-e2e: display $DISPLAY, logs in ${work#"$root"/}/"
+# The accessibility bus lives inside the private session and ends with it.
+dbus-run-session -- bash -c '
+  "$1" --launch-immediately >"$2/atspi.log" 2>&1 &
+  launcher=$!
+  # The program finds the accessibility bus when it starts: wait until it answers.
+  for ((i = 0; i < 200; i++)); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+      >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  /usr/bin/python3 "$3/qt_e2e.py" "$4/quorvale3config" "$4/qv3" "$4/qv3sim" "$2"
+  rc=$?
+  kill "$launcher" 2>/dev/null
+  exit $rc
+' qt-e2e "$bus_launcher" "$work" "$root/tests/ui_e2e_qt" "$native_bin" 2>"$work/session.log"

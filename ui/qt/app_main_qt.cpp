@@ -1,0 +1,59 @@
+// The native program's entry: the process-wide objects, the main window, and Qt's event loop.
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "qv3_version.h"
+#include "ui/main_window.h"
+#include "ui/qt/main_window_qt.h"
+
+namespace {
+
+// Built before main runs, in the order of App's members (the record with the
+// protocol, then the port), and destroyed in reverse order at process exit.
+qv3::App the_app;
+
+constexpr const char* kUsage =
+    "usage: quorvale3config [--port PATH]\n"
+    "       quorvale3config --version\n"
+    "  --port PATH  put PATH (say /dev/ttyUSB0) in the port box and choose it\n";
+
+bool is(const char* argument, const char* option) { return std::strcmp(argument, option) == 0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Answered before Qt starts, so that they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (is(argv[i], "--help") || is(argv[i], "-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (is(argv[i], "--version")) {
+            std::puts("quorvale3config " QV3_VERSION);
+            return 0;
+        }
+    }
+    // Qt takes its own options (-platform, -display...) out of argv first.
+    QApplication application(argc, argv);
+    std::string port_name;
+    for (int i = 1; i < argc; ++i) {
+        if (is(argv[i], "--port") && i + 1 < argc) {
+            port_name = argv[++i];
+        } else {
+            std::fprintf(stderr, "quorvale3config: unknown argument '%s'\n%s", argv[i], kUsage);
+            return 2;
+        }
+    }
+    QApplication::setApplicationName(QStringLiteral("quorvale3config"));
+    QApplication::setDesktopFileName(QStringLiteral("quorvale3config"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvale3config.png")));
+
+    auto window = qv3::create_main_window(the_app, port_name);
+    QApplication::exec();
+    window.reset();
+    return 0;
+}
