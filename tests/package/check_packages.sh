@@ -118,15 +118,22 @@ installed_versions() {
     man -w qv3 && man -w qv3sim
 }
 
-installed_read() {
-  local link="$work/tracker"
-  /usr/bin/qv3sim --model 4 --link "$link" >"$work/sim.out" 2>&1 &
+# start_installed_sim LINK: the installed qv3sim, a model 4 tracker, on LINK.
+start_installed_sim() {
+  /usr/bin/qv3sim --model 4 --link "$1" >"$work/sim.out" 2>&1 &
   sim_pid=$!
   local _
   for _ in $(seq 100); do
-    [[ -e "$link" ]] && grep -q . "$work/sim.out" && break
+    [[ -e "$1" ]] && grep -q . "$work/sim.out" && return 0
     sleep 0.05
   done
+  echo "the installed qv3sim did not start: $(cat "$work/sim.out")"
+  return 1
+}
+
+installed_read() {
+  local link="$work/tracker"
+  start_installed_sim "$link" || return 1
   timeout 60 /usr/bin/qv3 read --port "$link" >"$work/read.out" 2>"$work/read.err"
   local rc=$?
   stop_sim
@@ -134,9 +141,25 @@ installed_read() {
   [[ $rc -eq 0 ]] && grep -qx "Read Config Successful" "$work/read.err" && grep -q '^model = 4' "$work/read.out"
 }
 
-# The native window, once the package holds it: it starts and knows its version.
+# The native window, once the package holds it: it knows its version and,
+# on a private X display worked through AT-SPI, reads the installed qv3sim
+# ("Read Config Successful") and quits with exit code 0.
 installed_window() {
-  [[ "$(QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/quorvale3config --version)" == "quorvale3config $version" ]]
+  [[ "$(QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/quorvale3config --version)" == "quorvale3config $version" ]] ||
+    return 1
+  local link="$work/window-tracker" xvfb_pid rc=0
+  start_installed_sim "$link" || return 1
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do grep -qs '[0-9]' "$work/xvfb.display" && break; sleep 0.1; done
+  mkdir -p "$work/run" "$work/runtime" && chmod 700 "$work/runtime"
+  DISPLAY=":$(tr -dc '0-9' <"$work/xvfb.display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
+    timeout 120 tests/ui_e2e_qt/atspi_session.sh "$work" /usr/bin/python3 tests/ui_e2e_qt/run_headless.py \
+    /usr/bin/quorvale3config "$link" "$work/window.png" || rc=$?
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  stop_sim
+  return $rc
 }
 
 purge_leaves_nothing() {
@@ -165,7 +188,7 @@ else
     check installed-version installed_versions
     check installed-qv3-reads-installed-qv3sim installed_read
     if grep -qx /usr/bin/quorvale3config "$work/installed-list"; then
-      check installed-window installed_window
+      check installed-window-reads-installed-qv3sim installed_window
     fi
     check purge-leaves-nothing purge_leaves_nothing
   fi

@@ -56,17 +56,5 @@ mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 echo "qt-e2e: display $DISPLAY, logs in ${work#"$root"/}/"
 # The accessibility bus lives inside the private session and ends with it.
-dbus-run-session -- bash -c '
-  "$1" --launch-immediately >"$2/atspi.log" 2>&1 &
-  launcher=$!
-  # The program finds the accessibility bus when it starts: wait until it answers.
-  for ((i = 0; i < 200; i++)); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-      >/dev/null 2>&1 && break
-    sleep 0.1
-  done
-  /usr/bin/python3 "$3/qt_e2e.py" "$4/quorvale3config" "$4/qv3" "$4/qv3sim" "$2"
-  rc=$?
-  kill "$launcher" 2>/dev/null
-  exit $rc
-' qt-e2e "$bus_launcher" "$work" "$root/tests/ui_e2e_qt" "$native_bin" 2>"$work/session.log"
+"$root/tests/ui_e2e_qt/atspi_session.sh" "$work" \
+  /usr/bin/python3 "$root/tests/ui_e2e_qt/qt_e2e.py" "$native_bin/quorvale3config" "$native_bin/qv3" "$native_bin/qv3sim" "$work"
