@@ -2,8 +2,9 @@
 # Checks the release packages scripts/package wrote to dist/: lintian on the
 # .deb, the desktop entry and AppStream metadata validated, the .deb's
 # contents, installing it and running the installed programs against each
-# other, purging it without leftovers, and the Windows zip's programs under
-# Wine. Prints one line per check and "N passed, N failed" last.
+# other (qv3 and the window read the installed qv3sim), purging it without
+# leftovers, and the Windows zip's programs under Wine (versions, and the
+# window coming up and quitting). Prints one line per check and "N passed, N failed" last.
 #
 #   tests/package/check_packages.sh
 #
@@ -136,6 +137,9 @@ installed_read() {
   start_installed_sim "$link" || return 1
   timeout 60 /usr/bin/qv3 read --port "$link" >"$work/read.out" 2>"$work/read.err"
   local rc=$?
+  # qv3 ports asks the named port, as it would each port it lists.
+  timeout 30 /usr/bin/qv3 ports --probe "$link" >"$work/ports.out" 2>&1 &&
+    grep -qF "model 4 (Quorvale3 v1.4)" "$work/ports.out" || { cat "$work/ports.out"; rc=1; }
   stop_sim
   cat "$work/read.err"
   [[ $rc -eq 0 ]] && grep -qx "Read Config Successful" "$work/read.err" && grep -q '^model = 4' "$work/read.out"
@@ -218,9 +222,35 @@ exe_versions() {
     echo "VERSIONINFO does not say $version"; return 1; }
 }
 
+# The window program from the zip comes up on a private X display (found by
+# the test build's ui_driver.exe) and "Quit" ends it with exit code 0.
+zip_window() {
+  local driver="$root/build/windows/bin/ui_driver.exe" rc=0
+  [[ -f "$driver" ]] || { echo "no $driver (scripts/build windows)"; return 1; }
+  QV3UI_ROOT=$root
+  # shellcheck source=tests/ui_e2e/ui_session.sh
+  source "$root/tests/ui_e2e/ui_session.sh"
+  qv3ui_start_xvfb "$work" || return 1
+  # A Wine server started without a display (the --version checks) would keep
+  # its windows off this one.
+  timeout -k 5 30 wineserver -k >/dev/null 2>&1; timeout -k 5 30 wineserver -w >/dev/null 2>&1
+  qv3ui_start_app "$folder/quorvale3config.exe" "$work/zip-window.log"
+  qv3ui_start_driver "$driver" "$work/zip-driver.log"
+  if qv3ui_ask "main|30000" && qv3ui_ask "caption" && [[ "$QV3UI_REPLY" == "Quorvale3Config v1.4" ]] &&
+     qv3ui_ask "click|2" && qv3ui_wait_app 20; then
+    [[ "$QV3UI_APP_EXIT" == 0 ]] || { echo "the program ended with exit code $QV3UI_APP_EXIT"; rc=1; }
+  else
+    echo "the window did not come up and quit: $QV3UI_REPLY"
+    rc=1
+  fi
+  qv3ui_cleanup
+  return $rc
+}
+
 check zip-contents zip_contents
 if [[ -d "$folder" ]]; then
   check zip-exe-versions exe_versions
+  check zip-window-comes-up zip_window
 fi
 if command -v wineserver >/dev/null 2>&1; then wineserver -k >/dev/null 2>&1 || true; fi
 
