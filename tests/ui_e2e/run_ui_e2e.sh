@@ -269,7 +269,7 @@ read_model_4() {
   expect "text|1000" "$(unquote "$(tracker_setting 4 primary.callsign)")" &&
     expect "text|1001" "$(unquote "$(tracker_setting 4 primary.path)")" || return 1
   expect_enabled 0 1084 && expect_enabled 1 1075 1077 1078 1079 1080 1094 1081 1030 1022 1076 1068 1031 1082 || return 1
-  qv3ui_screenshot "$work/after-read.png" || { why="no screenshot"; return 1; }
+  qv3ui_ask "unhover" && qv3ui_screenshot "$work/after-read.png" || { why="no screenshot: $QV3UI_REPLY"; return 1; }
 }
 
 write_callsign() {
