@@ -72,15 +72,13 @@ TEST_F(Qv3Offline, DiffTellsConfigurationFilesFromSettingsTexts) {
     write_bytes(f("bom.txt"), "\xEF\xBB\xBFmodel = 3\nprimary.callsign = \"K1ABC\"\n");
     EXPECT_EQ(run({"diff", f("plain.txt"), f("bom.txt")}), 0) << err;
 
-    const std::pair<std::string, std::string> damaged[] = {
-        {"tag.txt", "qv3x = 1\n"},  // the tag decides, whatever the name
-        {"short.txt", "QV3B"},
-        {"text.QV3", "model = 3\n"},  // the name decides, whatever the content
+    const struct { const char *name, *content, *status; } damaged[] = {
+        {"tag.txt", "qv3x = 1\n", "Invalid File Format"},  // the tag decides, whatever the name
+        {"short.txt", "QV3B", "Failed to read data"},
+        {"text.QV3", "model = 3\n", "Invalid File Format"},  // the name decides, whatever the content
     };
-    for (const auto& [name, content] : damaged) write_bytes(f(name), content);
-    const std::pair<std::string, std::string> expected[] = {
-        {"tag.txt", "Invalid File Format"}, {"short.txt", "Failed to read data"}, {"text.QV3", "Invalid File Format"}};
-    for (const auto& [name, status] : expected) {
+    for (const auto& [name, content, status] : damaged) {
+        write_bytes(f(name), content);
         EXPECT_EQ(run({"diff", f("plain.txt"), f(name)}), 2);
         EXPECT_EQ(err, "qv3: " + f(name) + ": " + status + "\n");
     }
@@ -157,9 +155,6 @@ TEST_F(Qv3Offline, KeysListsWhatShowPrintsAndExplainedSettingsReadBack) {
         EXPECT_EQ(help, help_column) << key_line;
     }
     EXPECT_FALSE(std::getline(key_lines, key_line)) << "keys lists more: " << key_line;
-    for (const char* line : {"primary.auto_txd ", " u16 ", " 0 to 65535 ", " ms ", "Transmit delay"}) {
-        EXPECT_NE(keys.find(line), std::string::npos) << line;
-    }
 
     ASSERT_EQ(run({"show", "--explain", f("a.qv3")}), 0) << err;
     std::istringstream explained(out);
