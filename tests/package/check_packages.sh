@@ -19,6 +19,10 @@ deb="dist/quorvale3config_${version}_amd64.deb"
 zipfile="dist/quorvale3config-${version}-windows-x64.zip"
 work="$root/build/package-check"
 rm -rf "$work" && mkdir -p "$work"
+# Xvfb, and the Windows program and its driver under Wine, for the window checks.
+QV3UI_ROOT=$root
+# shellcheck source=tests/ui_e2e/ui_session.sh
+source "$root/tests/ui_e2e/ui_session.sh"
 
 passed=0
 failed=0
@@ -151,17 +155,13 @@ installed_read() {
 installed_window() {
   [[ "$(QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/quorvale3config --version)" == "quorvale3config $version" ]] ||
     return 1
-  local link="$work/window-tracker" xvfb_pid rc=0
-  start_installed_sim "$link" || return 1
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do grep -qs '[0-9]' "$work/xvfb.display" && break; sleep 0.1; done
+  local link="$work/window-tracker" rc=0
+  start_installed_sim "$link" && qv3ui_start_xvfb "$work" || return 1
   mkdir -p "$work/run" "$work/runtime" && chmod 700 "$work/runtime"
-  DISPLAY=":$(tr -dc '0-9' <"$work/xvfb.display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
+  QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
     timeout 120 tests/ui_e2e_qt/atspi_session.sh "$work" /usr/bin/python3 tests/ui_e2e_qt/run_headless.py \
     /usr/bin/quorvale3config "$link" "$work/window.png" || rc=$?
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  qv3ui_cleanup
   stop_sim
   return $rc
 }
@@ -227,9 +227,6 @@ exe_versions() {
 zip_window() {
   local driver="$root/build/windows/bin/ui_driver.exe" rc=0
   [[ -f "$driver" ]] || { echo "no $driver (scripts/build windows)"; return 1; }
-  QV3UI_ROOT=$root
-  # shellcheck source=tests/ui_e2e/ui_session.sh
-  source "$root/tests/ui_e2e/ui_session.sh"
   qv3ui_start_xvfb "$work" || return 1
   # A Wine server started without a display (the --version checks) would keep
   # its windows off this one.
