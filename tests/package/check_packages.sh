@@ -149,12 +149,18 @@ installed_read() {
   [[ $rc -eq 0 ]] && grep -qx "Read Config Successful" "$work/read.err" && grep -q '^model = 4' "$work/read.out"
 }
 
-# The native window, once the package holds it: it knows its version and,
+# The native window, once the package holds it: it knows its version, says
+# in one line that it has no display to open when started without one, and,
 # on a private X display worked through AT-SPI, reads the installed qv3sim
 # ("Read Config Successful") and quits with exit code 0.
 installed_window() {
   [[ "$(QT_QPA_PLATFORM=offscreen timeout 30 /usr/bin/quorvale3config --version)" == "quorvale3config $version" ]] ||
     return 1
+  local no_display rc_no_display=0
+  no_display="$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 30 /usr/bin/quorvale3config 2>&1)" ||
+    rc_no_display=$?
+  [[ $rc_no_display -eq 1 && "$no_display" == "quorvale3config: no display to open"* &&
+    "$(wc -l <<<"$no_display")" -eq 1 ]] || { echo "without a display: exit $rc_no_display: $no_display"; return 1; }
   local link="$work/window-tracker" rc=0
   start_installed_sim "$link" && qv3ui_start_xvfb "$work" || return 1
   mkdir -p "$work/run" "$work/runtime" && chmod 700 "$work/runtime"

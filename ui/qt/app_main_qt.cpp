@@ -3,6 +3,7 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -36,6 +37,20 @@ int main(int argc, char** argv) {
             std::puts("quorvale3config " QV3_VERSION);
             return 0;
         }
+    }
+    // Without a display Qt aborts with a long plugin message; say it in one
+    // line instead. A -platform option or QT_QPA_PLATFORM (offscreen, say)
+    // chooses a display of its own, so it is left to Qt.
+    bool platform_chosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (is(argv[i], "-platform")) platform_chosen = true;
+    }
+    if (!platform_chosen && std::getenv("DISPLAY") == nullptr &&
+        std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        std::fputs("quorvale3config: no display to open (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "start it from a desktop, or use qv3 on a terminal\n",
+                   stderr);
+        return 1;
     }
     // Qt takes its own options (-platform, -display...) out of argv first.
     QApplication application(argc, argv);
