@@ -88,12 +88,17 @@ primary.time_slot_enable = 1
 SETTINGS
   run_qv3 write --port "$port" "$work/changed.txt" --yes >/dev/null 2>"$work/write.err"
   rc=$?
-  run_qv3 encode --model "$model" "$work/changed.txt" -o "$work/expected.img" 2>/dev/null
+  rm -f "$work/expected.img"
+  run_qv3 encode --model "$model" "$work/changed.txt" -o "$work/expected.img" 2>"$work/encode.err"
+  encoded=$?
   tr -d '\r' <"$work/write.err" | tail -n 1 | grep -qx "Config Written Successfully!"
   ok=$?
-  cmp -s "$work/held.img" "$work/expected.img"
-  check "model $model: write leaves the simulator holding encode's bytes" $((rc | ok | $?)) \
-    "$(tail -n 1 "$work/write.err")"
+  # A failure names its side: the write's last line, the encode's exit and
+  # words, the simulator's own complaints and the first bytes that differ.
+  check "model $model: write leaves the simulator holding encode's bytes" \
+    $((rc | ok | encoded | $(cmp -s "$work/held.img" "$work/expected.img"; echo $?))) \
+    "$(tail -n 1 "$work/write.err"); encode exit $encoded $(tr -d '\r' <"$work/encode.err" | tail -n 2)
+    simulator: $(tail -n 2 "$work/sim.out") $(cmp -l "$work/held.img" "$work/expected.img" 2>&1 | head -n 4 | tr '\n' ' ')"
 done
 
 if [[ -n "$serial_test" ]]; then
