@@ -27,7 +27,10 @@ bool is(const char* argument, const char* option) { return std::strcmp(argument,
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered before Qt starts, so that they need no display.
+    // --help and --version are answered before Qt starts, so that they need
+    // no display. A -platform option or QT_QPA_PLATFORM (offscreen, say)
+    // chooses a display of its own, so it is left to Qt.
+    bool platform_chosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
     for (int i = 1; i < argc; ++i) {
         if (is(argv[i], "--help") || is(argv[i], "-h")) {
             std::fputs(kUsage, stdout);
@@ -37,14 +40,10 @@ int main(int argc, char** argv) {
             std::puts("quorvale3config " QV3_VERSION);
             return 0;
         }
-    }
-    // Without a display Qt aborts with a long plugin message; say it in one
-    // line instead. A -platform option or QT_QPA_PLATFORM (offscreen, say)
-    // chooses a display of its own, so it is left to Qt.
-    bool platform_chosen = std::getenv("QT_QPA_PLATFORM") != nullptr;
-    for (int i = 1; i < argc; ++i) {
         if (is(argv[i], "-platform")) platform_chosen = true;
     }
+    // Without a display Qt aborts with a long plugin message; say it in one
+    // line instead.
     if (!platform_chosen && std::getenv("DISPLAY") == nullptr &&
         std::getenv("WAYLAND_DISPLAY") == nullptr) {
         std::fputs("quorvale3config: no display to open (DISPLAY and WAYLAND_DISPLAY are not set); "
