@@ -250,7 +250,8 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
     if (const int code = query_version(session, *record, ProtocolState::QueryVersion, err); code != kExitOk) {
         return code;
     }
-    if (!model_known(record->device_model)) return kExitFailure;
+    // The source's own model stays in the record when no tracker answered.
+    if (session.protocol.outcome != ExchangeOutcome::VersionFound) return kExitFailure;
 
     const WriteHost host{
         [](std::string_view, std::string_view) { return true; },
@@ -288,9 +289,8 @@ int tone_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         err << "qv3: tone takes 1200, 2200, both or stop (see --help)\n";
         return kExitUsage;
     }
-    send_test_command(session.protocol, session.port, command);
-    if (!session.port.last_error.empty()) {
-        err << session.port.last_error << "\n";
+    if (send_test_command(session.protocol, session.port, command) != PortOutcome::Ok) {
+        err << terminal_safe(session.port.last_error) << "\n";
         return kExitFailure;
     }
     // The tone goes on until told to stop, so say how.

@@ -15,18 +15,16 @@ constexpr int kPieceSize = 32;
 constexpr int kBytePauseMs = 10;
 constexpr int kStepsToCollect = 3;      // a reply is collected over three steps
 
-void send(DeviceProtocol& protocol, SerialPort& port, std::initializer_list<uint8_t> bytes, int pause_ms) {
-    for (const uint8_t byte : bytes) {
-        if (protocol.trace) protocol.trace(TraceDirection::Sent, byte);
-        write(port, &byte, 1, pause_ms);
+// Sends the bytes one at a time; stops at the first that finds the device gone.
+void send_bytes(DeviceProtocol& protocol, SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+    for (size_t i = 0; i < count && !protocol.port_gone; ++i) {
+        if (protocol.trace) protocol.trace(TraceDirection::Sent, bytes[i]);
+        if (write(port, &bytes[i], 1, pause_ms).outcome == PortOutcome::Gone) protocol.port_gone = true;
     }
 }
 
-void send_bytes(DeviceProtocol& protocol, SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
-    for (size_t i = 0; i < count; ++i) {
-        if (protocol.trace) protocol.trace(TraceDirection::Sent, bytes[i]);
-        write(port, &bytes[i], 1, pause_ms);
-    }
+void send(DeviceProtocol& protocol, SerialPort& port, std::initializer_list<uint8_t> bytes, int pause_ms) {
+    send_bytes(protocol, port, bytes.begin(), bytes.size(), pause_ms);
 }
 
 // Reads bytes until the line is quiet, a read fails, `room` is used up or the
@@ -36,7 +34,8 @@ void drain(DeviceProtocol& protocol, SerialPort& port, size_t room, Keep keep) {
     const int64_t started = line_clock_ms(port);
     for (size_t taken = 0; taken < room; ++taken) {
         const ReadResult result = read_byte(port);
-        if (result.kind != ReadResult::Byte) return;
+        if (result.outcome == PortOutcome::Gone) protocol.port_gone = true;
+        if (result.outcome != PortOutcome::Ok) return;
         if (protocol.trace) protocol.trace(TraceDirection::Received, result.byte);
         keep(result.byte);
         if (line_clock_ms(port) - started >= kDrainLimitMs) return;
@@ -165,6 +164,9 @@ std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detai
         case ExchangeOutcome::VerifyFailedLength: return "Verify FAILED";
         case ExchangeOutcome::VerifyFailedBytes: return "Verify Failed";
         case ExchangeOutcome::WriteCancelledModelChanged: return "Write cancelled: device model changed";
+        case ExchangeOutcome::PortLostDuringRead: return "Port lost during the read (" + std::string(detail) + ")";
+        case ExchangeOutcome::PortLostDuringWrite:
+            return "Port lost during the write: the tracker may hold an incomplete configuration. Write it again.";
     }
     return {};
 }
@@ -182,7 +184,8 @@ bool write_in_progress(const DeviceProtocol& protocol) {
 }
 
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {
-    if (!open(port)) {
+    protocol.port_gone = false;
+    if (open(port) != PortOutcome::Ok) {
         // A retry that cannot reopen the port goes on (and so does an exchange
         // another command failed to replace): only an idle protocol has ended.
         protocol.status_line = exchange_status_text(ExchangeOutcome::OpenFailed, port.last_error);
@@ -197,8 +200,21 @@ void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolSta
     send(protocol, port, {kEsc, 'V'}, 0);
 }
 
-bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
-    ++protocol.tick_count;
+namespace {
+
+// The device went away: the exchange ends at once and the port is closed, so
+// that the next command opens the device afresh once it is back. The record
+// keeps what it held.
+void end_with_port_lost(DeviceProtocol& protocol, SerialPort& port, bool writing) {
+    const std::string reason = port.reason;
+    close(port);
+    end_exchange(protocol, writing ? ExchangeOutcome::PortLostDuringWrite : ExchangeOutcome::PortLostDuringRead,
+                 reason);
+    protocol.state = ProtocolState::Idle;
+    protocol.port_gone = false;
+}
+
+bool step_exchange(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
     switch (protocol.state) {
         case ProtocolState::Idle:
             return false;
@@ -206,7 +222,7 @@ bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
         case ProtocolState::QueryVersionForRead:
         case ProtocolState::QueryVersionForWrite:
             drain_version_reply(protocol, port);
-            if (protocol.tick_count < kStepsToCollect) return false;
+            if (protocol.port_gone || protocol.tick_count < kStepsToCollect) return false;
             return judge_version_reply(protocol, port, record);
         case ProtocolState::WritingConfig:
             write_next_piece(protocol, port, record);
@@ -214,11 +230,26 @@ bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
         case ProtocolState::ReadingConfig:
         case ProtocolState::VerifyingConfig:
             drain_image(protocol, port);
-            if (protocol.tick_count < kStepsToCollect) return false;
+            if (protocol.port_gone || protocol.tick_count < kStepsToCollect) return false;
             judge_image(protocol, port, record);
             return true;
     }
     return false;
+}
+
+}  // namespace
+
+bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    ++protocol.tick_count;
+    const ProtocolState before = protocol.state;
+    const bool changed = step_exchange(protocol, port, record);
+    if (!protocol.port_gone) return changed;
+    // The image had begun to go out when the state was (or has just become)
+    // a writing one.
+    const bool writing = before == ProtocolState::WritingConfig || before == ProtocolState::VerifyingConfig ||
+                         write_in_progress(protocol);
+    end_with_port_lost(protocol, port, writing);
+    return changed;
 }
 
 void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
@@ -237,14 +268,21 @@ void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
     end_exchange(protocol, ExchangeOutcome::Written);
 }
 
-void send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command) {
-    if (!open(port)) return;
+PortOutcome send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command) {
+    if (const PortOutcome opened = open(port); opened != PortOutcome::Ok) return opened;
     const uint8_t last = command == TestCommand::Tone1200   ? '1'
                          : command == TestCommand::Tone2200 ? '2'
                          : command == TestCommand::ToneBoth ? '3'
                                                             : kEsc;
-    send(protocol, port, {kEsc, kEsc, last}, kBytePauseMs);
+    const uint8_t bytes[] = {kEsc, kEsc, last};
+    PortOutcome sent = PortOutcome::Ok;
+    for (const uint8_t byte : bytes) {
+        if (protocol.trace) protocol.trace(TraceDirection::Sent, byte);
+        sent = write(port, &byte, 1, kBytePauseMs).outcome;
+        if (sent != PortOutcome::Ok) break;
+    }
     close(port);
+    return sent;
 }
 
 }  // namespace qv3

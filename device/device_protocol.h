@@ -38,6 +38,8 @@ enum class ExchangeOutcome {
     VerifyFailedLength,          // the read-back has the wrong number of bytes
     VerifyFailedBytes,           // the read-back differs from the image sent
     WriteCancelledModelChanged,  // the tracker reported another model; nothing was sent
+    PortLostDuringRead,          // the device went away during a version query or a read
+    PortLostDuringWrite,         // the device went away while the image went out or came back
 };
 
 // What a trace call reports: a byte sent or received, or the line speed the
@@ -55,13 +57,15 @@ struct DeviceProtocol {
     ReceivedImage received_image;
     ImageBytes encoded_image{};
     int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
+    bool port_gone = false;         // a read or write of this step found the device gone
     // Called for every byte sent and received, with the byte, and for every
     // change of line speed, with the baud rate; when set (qv3 --trace).
     std::function<void(TraceDirection, uint32_t)> trace;
 };
 
 // The status text of an outcome. detail is what the text quotes: the version
-// reply for VersionFound and NotFound, the port's error for OpenFailed.
+// reply for VersionFound and NotFound, the port's error for OpenFailed, the
+// system's reason for PortLostDuringRead.
 // Empty for None and Running, whose texts are the progress of the exchange.
 std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail = {});
 
@@ -89,8 +93,9 @@ bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record);
 // Compares the read-back with encoded_image and, when equal, decodes it.
 void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record);
 
-// Opens the port, sends the command's three bytes and closes it. No answer is read.
-void send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command);
+// Opens the port, sends the command's three bytes and closes it. No answer is
+// read. Ok when every byte went out, else what stopped it.
+PortOutcome send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command);
 
 // Bounds of one drain of the line, so a device that keeps talking cannot hold
 // the window: a drain stops at these counts or after kDrainLimitMs.

@@ -4,10 +4,12 @@
 // serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
 // port_list_posix.cpp), and two test doubles: sim/serial_port_simulated.cpp
 // (an in-process tracker on a virtual clock, for the protocol and qv3 tests)
-// and tests/ui/ui_fakes.cpp (a scripted line, for the window's tests). Failures leave a fixed text in last_error;
-// callers judge reads and writes by what comes back. On POSIX a failed open
-// also says why ("Could not open Com Port NAME (Permission denied: ...)",
-// "...: NAME is not a serial port"), so that the user can act.
+// and tests/ui/ui_fakes.cpp (a scripted line, for the window's tests). Every
+// operation returns a PortOutcome that callers decide on; a failure also
+// leaves a fixed text in last_error and the system's own words in reason. On
+// POSIX a failed open says why ("Could not open Com Port NAME (Permission
+// denied: ...)", "...: NAME is not a serial port", "(in use by process PID)"),
+// so that the user can act.
 #pragma once
 
 #include <cstddef>
@@ -23,17 +25,42 @@ namespace qv3 {
 using PortHandle = std::intptr_t;
 constexpr PortHandle kNoHandle = -1;
 
+// What an open, a read or a write came to.
+enum class PortOutcome : uint8_t {
+    Ok,               // opened; a byte came; every byte went out
+    NothingInTime,    // no byte within the read time-out; a write the line did not take in time
+    Busy,             // another program holds the port
+    NotFound,         // no port of that name
+    NoPermission,     // the system refuses this user the port
+    NotASerialPort,   // it opened, but has no line settings
+    SettingsRefused,  // the line cannot be set to the tracker's speed and format
+    Gone,             // the device went away: adapter unplugged, far end hung up
+    Failed,           // any other failure: no open port, or the system said no
+};
+
 struct SerialPort {
     PortHandle handle = kNoHandle;
     std::string port_name = "COM1";
     uint32_t baud_rate = 4800;
     std::string last_error;
+    // The system's words for the latest failure ("Input/output error"), for
+    // messages that quote them; never cleared, only overwritten.
+    std::string reason;
+    // The lock file this process made for the open port (POSIX), removed on close.
+    std::string lock_file;
 };
 
-// Outcome of a one-byte read: a byte, nothing within the time-out, or a failure.
+// A one-byte read: outcome Ok with the byte, NothingInTime, Gone or Failed.
 struct ReadResult {
-    enum Kind { Byte, Nothing, Failure } kind = Nothing;
+    PortOutcome outcome = PortOutcome::NothingInTime;
     uint8_t byte = 0;
+};
+
+// A write: the bytes the system took, and Ok when that was all of them. A
+// write stops at the first byte that finds the device gone.
+struct WriteResult {
+    size_t written = 0;
+    PortOutcome outcome = PortOutcome::Ok;
 };
 
 // Replaces port_name; takes effect at the next open.
@@ -41,12 +68,11 @@ void set_port_name(SerialPort& port, std::string_view name);
 
 // Opens port_name at baud_rate, 8N1, no flow control, DTR and RTS on. A held
 // handle is closed first. A one-byte read then waits at most 103 ms and a
-// one-byte write gives up after 302 ms.
-bool open(SerialPort& port);
+// one-byte write gives up after 302 ms. Ok, or why not (last_error says it).
+PortOutcome open(SerialPort& port);
 
 // Writes the bytes one per system call, sleeping pause_ms after each.
-// Returns the number of bytes the system reports written.
-size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms);
+WriteResult write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms);
 
 ReadResult read_byte(SerialPort& port);
 

@@ -1,6 +1,7 @@
 // Serial port on POSIX systems (termios), with time-outs done by poll().
 #include "device/serial_port.h"
 #include "device/serial_port_platform.h"
+#include "device/port_lock_file_posix.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -118,59 +119,103 @@ void drain(int fd, int64_t deadline) {
     }
 }
 
-// Hands one byte to the system within the write budget; 1 when it was taken.
-// A line that stays full counts as 0 bytes written.
-ssize_t write_one(int fd, uint8_t byte) {
+// Errors with which the system says that the device itself went away: an
+// unplugged USB adapter, a pseudo-terminal whose far end closed.
+bool device_gone(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
+
+// Records the system's words for a failure and returns its outcome.
+PortOutcome failure(SerialPort& port, PortOutcome outcome, int error) {
+    port.reason = error != 0 ? std::strerror(error) : "the line hung up";
+    return outcome;
+}
+
+// Hands one byte to the system within the write budget. A line that stays
+// full is NothingInTime.
+PortOutcome write_one(SerialPort& port, uint8_t byte) {
+    const int fd = static_cast<int>(port.handle);
     const int64_t deadline = now_ms() + kWriteBudgetMs;
     for (;;) {
         const int ready = wait_for(fd, POLLOUT, deadline);
-        if (ready <= 0) return ready;
-        if (ready & (POLLERR | POLLHUP | POLLNVAL)) return -1;
+        if (ready == 0) return PortOutcome::NothingInTime;
+        if (ready < 0 || (ready & POLLNVAL)) return failure(port, PortOutcome::Failed, errno);
+        if (ready & (POLLERR | POLLHUP)) return failure(port, PortOutcome::Gone, 0);
         const ssize_t n = ::write(fd, &byte, 1);
         if (n == 1) {
             drain(fd, deadline);
-            return 1;
+            return PortOutcome::Ok;
         }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return -1;
-        if (remaining_ms(deadline) == 0) return 0;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return failure(port, device_gone(errno) ? PortOutcome::Gone : PortOutcome::Failed, errno);
+        }
+        if (remaining_ms(deadline) == 0) return PortOutcome::NothingInTime;
     }
 }
 
 // Why an open failed, in words a Linux user can act on: the usual cause of a
 // refused open is a user outside the group that owns the serial devices.
-std::string open_failure(const SerialPort& port, int error) {
-    std::string reason = error == EACCES || error == EPERM
-                             ? "Permission denied: add your user to the 'dialout' group, then log in again"
-                             : std::strerror(error);
-    return "Could not open Com Port " + port.port_name + " (" + reason + ")";
+PortOutcome open_failure(SerialPort& port, int error) {
+    port.reason = std::strerror(error);
+    const std::string reason = error == EACCES || error == EPERM
+                                   ? "Permission denied: add your user to the 'dialout' group, then log in again"
+                                   : port.reason;
+    port.last_error = "Could not open Com Port " + port.port_name + " (" + reason + ")";
+    switch (error) {
+        case EACCES:
+        case EPERM: return PortOutcome::NoPermission;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case ENOTDIR: return PortOutcome::NotFound;
+        case EBUSY: return PortOutcome::Busy;
+        default: return PortOutcome::Failed;
+    }
 }
 
 // A file that opened but has no line settings: a regular file, /dev/null.
-std::string settings_failure(const SerialPort& port, int error, std::string_view what) {
+PortOutcome settings_failure(SerialPort& port, int error, std::string_view what) {
+    port.reason = std::strerror(error);
     if (error == ENOTTY || error == EINVAL) {
-        return "Could not open Com Port " + port.port_name + ": " + port.port_name + " is not a serial port";
+        port.last_error = "Could not open Com Port " + port.port_name + ": " + port.port_name + " is not a serial port";
+        return PortOutcome::NotASerialPort;
     }
-    return "Could not open Com Port " + port.port_name + ": " + std::string(what) + " (" + std::strerror(error) + ")";
+    port.last_error = "Could not open Com Port " + port.port_name + ": " + std::string(what) + " (" + port.reason + ")";
+    return device_gone(error) ? PortOutcome::Gone : PortOutcome::Failed;
+}
+
+// The lock file other terminal programs honour. A port another program has
+// locked is refused with its process id.
+bool take_port_lock(SerialPort& port) {
+    const LockFileTake lock = take_lock_file(kLockFolder, port.port_name);
+    if (lock.kind != LockFileTake::Held) {
+        if (lock.kind == LockFileTake::Taken) port.lock_file = lock.path;
+        return true;
+    }
+    port.reason = "in use by " + (lock.holder > 0 ? "process " + std::to_string(lock.holder)
+                                                  : std::string("another program (") + lock.path + ")");
+    port.last_error = "Could not open Com Port " + port.port_name + " (" + port.reason + ")";
+    return false;
 }
 
 }  // namespace
 
-bool open(SerialPort& port) {
+PortOutcome open(SerialPort& port) {
     if (port.handle != kNoHandle) {
         if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
         port.handle = kNoHandle;
     }
+    release_lock_file(port.lock_file);
 
-    // O_NONBLOCK: a line without carrier cannot hold up the open, and no read
-    // or write can block past the deadlines poll keeps.
     // A name with a NUL inside names no file at all.
     std::string path;
-    const int fd = to_path(port.port_name, path)
-                       ? ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)
-                       : -1;
+    if (!to_path(port.port_name, path)) return open_failure(port, ENOENT);
+    if (!take_port_lock(port)) return PortOutcome::Busy;
+    // O_NONBLOCK: a line without carrier cannot hold up the open, and no read
+    // or write can block past the deadlines poll keeps.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        port.last_error = open_failure(port, path.empty() ? ENOENT : errno);
-        return false;
+        const int error = errno;
+        release_lock_file(port.lock_file);
+        return open_failure(port, error);
     }
     // Exclusive use: the lock keeps out every program that asks for it, root
     // included; TIOCEXCL then refuses other opens of the terminal except by
@@ -179,8 +224,8 @@ bool open(SerialPort& port) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;  // another program holds the port
         ::close(fd);
-        port.last_error = open_failure(port, error);
-        return false;
+        release_lock_file(port.lock_file);
+        return open_failure(port, error);
     }
     ::ioctl(fd, TIOCEXCL);
     port.handle = fd;
@@ -189,62 +234,77 @@ bool open(SerialPort& port) {
     // next open or close releases it.
     termios current{};
     if (::tcgetattr(fd, &current) != 0) {
-        port.last_error = settings_failure(port, errno, "cannot read the line settings");
-        return false;
+        return settings_failure(port, errno, "cannot read the line settings");
     }
     speed_t speed{};
     errno = 0;
     if (!speed_for(port.baud_rate, speed) || !configure_line(fd, speed)) {
+        const int error = errno;
         const std::string what = "cannot set the line to " + std::to_string(port.baud_rate) + " baud, 8N1";
+        port.reason = error != 0 ? std::strerror(error) : what;
         port.last_error = "Could not open Com Port " + port.port_name + ": " + what +
-                          (errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : std::string());
-        return false;
+                          (error != 0 ? " (" + port.reason + ")" : std::string());
+        return device_gone(error) ? PortOutcome::Gone : PortOutcome::SettingsRefused;
     }
     // Pseudo-terminals have no modem lines; that is no reason to fail.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd, TIOCMBIS, &lines);
-    return true;
+    return PortOutcome::Ok;
 }
 
-ByteWritten write_single_byte(SerialPort& port, uint8_t byte) {
-    const ssize_t n = write_one(static_cast<int>(port.handle), byte);
-    return {n <= 0, n > 0 ? static_cast<size_t>(n) : 0};
-}
+PortOutcome write_single_byte(SerialPort& port, uint8_t byte) { return write_one(port, byte); }
 
 ReadResult read_byte(SerialPort& port) {
     if (port.handle == kNoHandle) {
         port.last_error = "Read: ComPort Invalid";
-        return {ReadResult::Failure, 0};
+        return {PortOutcome::Failed, 0};
     }
     const int fd = static_cast<int>(port.handle);
     const int64_t deadline = now_ms() + kReadBudgetMs;
+    PortOutcome outcome = PortOutcome::Failed;
     for (;;) {
         const int ready = wait_for(fd, POLLIN, deadline);
-        if (ready == 0) return {ReadResult::Nothing, 0};
-        if (ready < 0 || (ready & (POLLERR | POLLNVAL))) break;
+        if (ready == 0) return {PortOutcome::NothingInTime, 0};
+        if (ready < 0 || (ready & POLLNVAL)) {
+            outcome = failure(port, PortOutcome::Failed, errno);
+            break;
+        }
         uint8_t byte = 0;
         const ssize_t n = ::read(fd, &byte, 1);
-        if (n == 1) return {ReadResult::Byte, byte};
+        if (n == 1) return {PortOutcome::Ok, byte};
+        const int error = n < 0 ? errno : 0;
         // A hung-up line (adapter unplugged, far end of a pseudo-terminal
         // gone) reads as end of file or an error, and would stay ready.
-        if (ready & POLLHUP) break;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) break;
-        if (n == 0) return {ReadResult::Nothing, 0};
-        if (remaining_ms(deadline) == 0) return {ReadResult::Nothing, 0};
+        if (n < 0 && device_gone(error)) {
+            outcome = failure(port, PortOutcome::Gone, error);
+            break;
+        }
+        if (ready & (POLLHUP | POLLERR)) {
+            outcome = failure(port, PortOutcome::Gone, error);
+            break;
+        }
+        if (n < 0 && error != EAGAIN && error != EWOULDBLOCK && error != EINTR) {
+            outcome = failure(port, PortOutcome::Failed, error);
+            break;
+        }
+        if (n == 0) return {PortOutcome::NothingInTime, 0};
+        if (remaining_ms(deadline) == 0) return {PortOutcome::NothingInTime, 0};
     }
     port.last_error = "Read: Failed 1";
-    return {ReadResult::Failure, 0};
+    return {outcome, 0};
 }
 
 void close(SerialPort& port) {
     if (port.handle == kNoHandle) {
         port.last_error = "Close: ComPort Invalid";
+        release_lock_file(port.lock_file);
         return;
     }
     // Unlike a Windows handle, the descriptor is gone even when close fails;
     // keeping its number could later close a descriptor opened since.
     if (!release(static_cast<int>(port.handle))) port.last_error = "Close: Failed";
     port.handle = kNoHandle;
+    release_lock_file(port.lock_file);
 }
 
 bool port_may_exist(std::string_view name) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qv3 {
 namespace {
 
@@ -44,9 +46,46 @@ bool set_timeouts(HANDLE h) {
     return SetCommTimeouts(h, &t) != 0;
 }
 
+// Errors with which Windows says that the device behind an open handle went
+// away: a USB adapter pulled out, its driver gone.
+bool device_gone(DWORD error) {
+    return error == ERROR_DEVICE_REMOVED || error == ERROR_BAD_COMMAND || error == ERROR_OPERATION_ABORTED ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_GEN_FAILURE || error == ERROR_DEVICE_NOT_CONNECTED;
+}
+
+// The system's words for an error code, on one line.
+std::string system_text(DWORD error) {
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, sizeof text, nullptr);
+    std::string words(text, length);
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ' ||
+                              words.back() == '.')) {
+        words.pop_back();
+    }
+    return words.empty() ? "error " + std::to_string(error) : words;
+}
+
+PortOutcome failure(SerialPort& port, DWORD error) {
+    port.reason = system_text(error);
+    return device_gone(error) ? PortOutcome::Gone : PortOutcome::Failed;
+}
+
+PortOutcome open_failure(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME: return PortOutcome::NotFound;
+        // A COM port another program has open refuses with access denied.
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION: return PortOutcome::Busy;
+        default: return PortOutcome::Failed;
+    }
+}
+
 }  // namespace
 
-bool open(SerialPort& port) {
+PortOutcome open(SerialPort& port) {
     if (port.handle != kNoHandle) {
         if (CloseHandle(as_handle(port.handle)) == 0) port.last_error = "Close: Failed";
         port.handle = kNoHandle;
@@ -58,17 +97,22 @@ bool open(SerialPort& port) {
                                        OPEN_EXISTING, 0, nullptr)
                          : INVALID_HANDLE_VALUE;
     if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = path.empty() ? ERROR_INVALID_NAME : GetLastError();
         port.handle = kNoHandle;
+        port.reason = system_text(error);
         port.last_error = "Could not open Com Port " + port.port_name;
-        return false;
+        return open_failure(error);
     }
     port.handle = reinterpret_cast<PortHandle>(h);
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (GetCommState(h, &dcb) == 0) {
+        const DWORD error = GetLastError();
+        port.reason = system_text(error);
         port.last_error = "Open: GetCommState failed";
-        return false;
+        return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? PortOutcome::NotASerialPort
+                                                                                : PortOutcome::Failed;
     }
     // Only these settings change; whatever else the driver holds stays.
     dcb.BaudRate = port.baud_rate;
@@ -83,35 +127,37 @@ bool open(SerialPort& port) {
     dcb.fInX = FALSE;
     dcb.fRtsControl = RTS_CONTROL_ENABLE;
     if (SetCommState(h, &dcb) == 0) {
+        port.reason = system_text(GetLastError());
         port.last_error = "Open: SetCommState failed";
-        return false;
+        return PortOutcome::SettingsRefused;
     }
     if (!set_timeouts(h)) {
+        port.reason = system_text(GetLastError());
         port.last_error = "Open: SetCommTimeouts failed";
-        return false;
+        return PortOutcome::SettingsRefused;
     }
-    return true;
+    return PortOutcome::Ok;
 }
 
-ByteWritten write_single_byte(SerialPort& port, uint8_t byte) {
+PortOutcome write_single_byte(SerialPort& port, uint8_t byte) {
     DWORD written = 0;
-    const bool failed = WriteFile(as_handle(port.handle), &byte, 1, &written, nullptr) == 0;
-    return {failed, written};
+    if (WriteFile(as_handle(port.handle), &byte, 1, &written, nullptr) == 0) return failure(port, GetLastError());
+    return written == 1 ? PortOutcome::Ok : PortOutcome::NothingInTime;
 }
 
 ReadResult read_byte(SerialPort& port) {
     if (port.handle == kNoHandle) {
         port.last_error = "Read: ComPort Invalid";
-        return {ReadResult::Failure, 0};
+        return {PortOutcome::Failed, 0};
     }
     uint8_t byte = 0;
     DWORD got = 0;
     if (ReadFile(as_handle(port.handle), &byte, 1, &got, nullptr) == 0) {
         port.last_error = "Read: Failed 1";
-        return {ReadResult::Failure, 0};
+        return {failure(port, GetLastError()), 0};
     }
-    if (got == 0) return {ReadResult::Nothing, 0};
-    return {ReadResult::Byte, byte};
+    if (got == 0) return {PortOutcome::NothingInTime, 0};
+    return {PortOutcome::Ok, byte};
 }
 
 void close(SerialPort& port) {

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +47,7 @@ struct Server {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     std::string pending;  // tracker bytes due and taken, not yet accepted by the pseudo-terminal
     uint32_t line_baud = 0;
+    int64_t hang_up_since_us = -1;  // when the tracker hung up, until the line is closed
 };
 
 // Most that one round of the loop takes from the tracker or the host, so that
@@ -139,18 +141,49 @@ void send_due_bytes(Server& server, int64_t now_us) {
     }
 }
 
-// Takes what the host has written, up to one round's worth.
+// Closing the line would throw away image bytes still waiting for the host,
+// so a hang-up waits until the host has read them (or for kMaxHangUpWaitUs).
+constexpr int64_t kMaxHangUpWaitUs = 2'000'000;
+
+bool host_took_everything(Server& server, int64_t now_us) {
+    if (server.hang_up_since_us < 0) server.hang_up_since_us = now_us;
+    int unread = 0;
+    const bool known = ::ioctl(server.link.slave_fd, FIONREAD, &unread) == 0;
+    return (server.pending.empty() && (!known || unread == 0)) || now_us - server.hang_up_since_us > kMaxHangUpWaitUs;
+}
+
+// The cable is pulled: closing the pseudo-terminal hangs up the host's end,
+// whose reads and writes fail from now on. A new one at the same link is the
+// cable plugged in again, for the host's next open. False when that fails.
+bool hang_up_line(Server& server, std::string& error) {
+    const int64_t ms = elapsed_us(server) / 1000;
+    log_write(server, log_text_line(ms, "hung up"));
+    server.pending.clear();
+    close_pty_link(server.link);
+    server.tracker.hung_up = false;
+    server.hang_up_since_us = -1;
+    error = open_pty_link(server.link, server.options.link_path);
+    if (!error.empty()) return false;
+    log_write(server, log_text_line(ms, "back on " + server.link.slave_name));
+    return true;
+}
+
+// Takes what the host has written, up to one round's worth. Bytes after a
+// hang-up never reached the tracker.
 void receive_bytes(Server& server) {
     std::vector<uint8_t> buffer(kMaxRoundBytes);
     const ssize_t count = ::read(server.link.master_fd, buffer.data(), buffer.size());
     if (count <= 0) return;
     follow_line_speed(server);
     const int64_t now_us = elapsed_us(server);
-    for (ssize_t i = 0; i < count; ++i) feed_byte(server, buffer[static_cast<size_t>(i)], now_us);
+    for (ssize_t i = 0; i < count && !server.tracker.hung_up; ++i) {
+        feed_byte(server, buffer[static_cast<size_t>(i)], now_us);
+    }
 }
 
 int poll_timeout_ms(const Server& server, int64_t now_us) {
-    if (!server.pending.empty()) return 20;  // POLLOUT wakes us sooner when there is room
+    // POLLOUT wakes us sooner when there is room; a hang-up waits for the host to read.
+    if (!server.pending.empty() || server.tracker.hung_up) return 20;
     const std::optional<int64_t> next = tracker_next_output_us(server.tracker);
     if (!next) return kMaxPollMs;
     const int64_t wait_ms = (*next - now_us + 999) / 1000;
@@ -182,6 +215,13 @@ int serve(Server& server) {
             // Cannot happen while our own slave descriptor is open; never spin on it.
             std::fprintf(stderr, "qv3sim: the pseudo-terminal hung up\n");
             return kSimExitFailure;
+        }
+        if (server.tracker.hung_up && host_took_everything(server, now_us)) {
+            std::string error;
+            if (!hang_up_line(server, error)) {
+                std::fprintf(stderr, "qv3sim: %s\n", error.c_str());
+                return kSimExitFailure;
+            }
         }
     }
 }

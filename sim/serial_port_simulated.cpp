@@ -39,7 +39,14 @@ void close_line(SimulatedLine& line, SerialPort& port) {
 
 void set_port_name(SerialPort& port, std::string_view name) { port.port_name = std::string(name); }
 
-bool open(SerialPort& port) {
+// The tracker hung up the line (a pulled cable) while this opening held it.
+bool line_gone(SimulatedLine& line, SerialPort& port) {
+    if (!tracker_attached(line) || !line.tracker.hung_up) return false;
+    port.reason = "Input/output error";
+    return true;
+}
+
+PortOutcome open(SerialPort& port) {
     SimulatedLine& line = sim::simulated_line();
     if (holds_line(line, port)) close_line(line, port);
     port.handle = kNoHandle;
@@ -48,7 +55,7 @@ bool open(SerialPort& port) {
     const bool held = line.held_elsewhere.count(port.port_name) != 0 || line.is_open;
     if (!exists || held || port.baud_rate == 0) {
         port.last_error = "Could not open Com Port " + port.port_name;
-        return false;
+        return !exists ? PortOutcome::NotFound : held ? PortOutcome::Busy : PortOutcome::SettingsRefused;
     }
 
     line.is_open = true;
@@ -60,35 +67,45 @@ bool open(SerialPort& port) {
     log_event(line, {line.now_us, LineEvent::Open, 0, line.open_baud, 0});
 
     if (tracker_attached(line)) {
-        // What the tracker said while nobody listened is gone.
+        // A hung-up line is plugged in again. What the tracker said while
+        // nobody listened is gone.
+        line.tracker.hung_up = false;
         sim::tracker_drop_output_before(line.tracker, line.now_us);
         sim::tracker_set_line_baud(line.tracker, line.open_baud);
     }
-    return true;
+    return PortOutcome::Ok;
 }
 
-size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+WriteResult write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
     SimulatedLine& line = sim::simulated_line();
     if (!holds_line(line, port)) {
         port.last_error = "Write: ComPort Invalid";
-        return 0;
+        return {0, PortOutcome::Failed};
     }
-    if (bytes == nullptr) return 0;
+    if (bytes == nullptr) return {0, count == 0 ? PortOutcome::Ok : PortOutcome::Failed};
     const int64_t pause_us = static_cast<int64_t>(std::max(pause_ms, 0)) * 1000;
     for (size_t i = 0; i < count; ++i) {
+        if (line_gone(line, port)) {
+            port.last_error = "Write: Failed 2";
+            return {i, PortOutcome::Gone};
+        }
         line.now_us += sim::byte_time_us(line.open_baud);
         log_event(line, {line.now_us, LineEvent::HostToTracker, bytes[i], line.open_baud, 0});
         if (tracker_attached(line)) sim::tracker_receive(line.tracker, bytes[i], line.open_baud, line.now_us);
         line.now_us += pause_us;
     }
-    return count;
+    return {count, PortOutcome::Ok};
 }
 
 ReadResult read_byte(SerialPort& port) {
     SimulatedLine& line = sim::simulated_line();
     if (!holds_line(line, port)) {
         port.last_error = "Read: ComPort Invalid";
-        return {ReadResult::Failure, 0};
+        return {PortOutcome::Failed, 0};
+    }
+    if (line_gone(line, port)) {
+        port.last_error = "Read: Failed 1";
+        return {PortOutcome::Gone, 0};
     }
     if (tracker_attached(line)) {
         const std::optional<int64_t> due = sim::tracker_next_output_us(line.tracker);
@@ -96,12 +113,12 @@ ReadResult read_byte(SerialPort& port) {
             line.now_us = std::max(line.now_us, *due);
             if (const std::optional<uint8_t> byte = sim::tracker_pop_output(line.tracker, line.now_us)) {
                 log_event(line, {line.now_us, LineEvent::TrackerToHost, *byte, line.open_baud, 0});
-                return {ReadResult::Byte, *byte};
+                return {PortOutcome::Ok, *byte};
             }
         }
     }
     line.now_us += sim::kReadTimeoutUs;
-    return {ReadResult::Nothing, 0};
+    return {PortOutcome::NothingInTime, 0};
 }
 
 void close(SerialPort& port) {
@@ -118,7 +135,7 @@ bool probe(SerialPort& port, std::string_view name) {
     SimulatedLine& line = sim::simulated_line();
     if (holds_line(line, port)) close_line(line, port);
     set_port_name(port, name);
-    if (!open(port)) return false;
+    if (open(port) != PortOutcome::Ok) return false;
     close_line(line, port);
     return true;
 }

@@ -25,6 +25,9 @@ const char* const kSimUsage =
     "  --long-image N         a read sends N bytes: the image, then filler\n"
     "  --corrupt-readback OFFSET\n"
     "                         the first read after a write changes that byte\n"
+    "  --hang-up-after N      once: hang up the line after sending or receiving N\n"
+    "                         (0 to 256) bytes of an image, like a pulled cable;\n"
+    "                         the port comes back at the same link at once\n"
     "  --noise                random bytes now and then between answers\n"
     "  --stream               talk without end, like a tracker reporting positions\n"
     "  --seed N               seed for noise, stream and filler (default 1)\n"
@@ -59,6 +62,7 @@ bool is_value_option(std::string_view name) {
     static const std::set<std::string_view> names{
         "--model",      "--link",        "--image",          "--reply-delay", "--only-baud", "--short-image",
         "--long-image", "--corrupt-readback", "--log",       "--image-out",   "--seed",
+        "--hang-up-after",
     };
     return names.count(name) != 0;
 }
@@ -92,6 +96,7 @@ std::string apply_value(SimOptions& options, std::string_view name, const std::s
     if (name == "--short-image") options.tracker.short_image = small;
     if (name == "--long-image") options.tracker.long_image = small;
     if (name == "--corrupt-readback") options.tracker.corrupt_readback = small;
+    if (name == "--hang-up-after") options.tracker.hang_up_after = small;
     return "";
 }
 

@@ -178,6 +178,13 @@ void answer_read(Tracker& tracker, int64_t now_us) {
             reply.push_back(static_cast<uint8_t>(next_random(tracker) & 0xFF));
         }
     }
+    if (tracker.options.hang_up_after >= 0 && !tracker.hang_up_done) {
+        // The cable comes out part way through the image.
+        tracker.hang_up_done = true;
+        reply.resize(std::min(reply.size(), static_cast<size_t>(tracker.options.hang_up_after)));
+        tracker.hang_up_when_sent = !reply.empty();
+        tracker.hung_up = reply.empty();
+    }
     if (tracker.corrupt_next_read) {
         tracker.corrupt_next_read = false;
         const int offset = tracker.options.corrupt_readback;
@@ -222,6 +229,9 @@ std::string validate_tracker_options(const TrackerOptions& options) {
                for_model;
     }
     if (options.short_image >= 0 && options.long_image >= 0) return "--short-image and --long-image exclude each other";
+    if (options.hang_up_after < -1 || options.hang_up_after > kWriteLength) {
+        return "--hang-up-after must be 0 to " + std::to_string(kWriteLength) + " bytes";
+    }
     if (options.corrupt_readback < -1 || options.corrupt_readback >= size) {
         return "--corrupt-readback must be 0 to " + std::to_string(size - 1) + for_model;
     }
@@ -248,6 +258,7 @@ Tracker make_tracker(const TrackerOptions& options) {
     if (o.long_image <= size || o.long_image > kMaxLongImage) o.long_image = -1;
     if (o.short_image >= 0) o.long_image = -1;
     if (o.corrupt_readback < -1 || o.corrupt_readback >= size) o.corrupt_readback = -1;
+    if (o.hang_up_after < -1 || o.hang_up_after > kWriteLength) o.hang_up_after = -1;
 
     ConfigRecord defaults;
     defaults.device_model = o.model;
@@ -275,7 +286,24 @@ void tracker_set_line_baud(Tracker& tracker, uint32_t line_baud) {
     if (line_baud != 0) tracker.line_baud = line_baud;
 }
 
+// The cable comes out after `hang_up_after` bytes of a write: what came is in
+// the tracker's memory over what it held, as in a real one cut off mid-write.
+bool hang_up_during_write(Tracker& tracker) {
+    if (tracker.options.hang_up_after < 0 || tracker.hang_up_done ||
+        tracker.write_received != tracker.options.hang_up_after) {
+        return false;
+    }
+    const int size = tracker_image_size(tracker);
+    std::copy(tracker.write_buffer.begin(), tracker.write_buffer.begin() + std::min(size, tracker.write_received),
+              tracker.image.begin());
+    tracker.hang_up_done = true;
+    tracker.hung_up = true;
+    tracker.state = ParserState::Idle;
+    return true;
+}
+
 void tracker_receive(Tracker& tracker, uint8_t byte, uint32_t line_baud, int64_t now_us) {
+    if (tracker.hung_up) return;
     if (tracker.options.only_baud != 0 && line_baud != tracker.options.only_baud) {
         ++tracker.bytes_ignored;  // framing garbage at the wrong speed: not heard at all
         return;
@@ -317,6 +345,7 @@ void tracker_receive(Tracker& tracker, uint8_t byte, uint32_t line_baud, int64_t
             if (byte == 0x55) {
                 tracker.state = ParserState::WriteData;
                 tracker.write_received = 0;
+                hang_up_during_write(tracker);
             } else {
                 tracker.state = resynchronise(byte);
             }
@@ -325,7 +354,9 @@ void tracker_receive(Tracker& tracker, uint8_t byte, uint32_t line_baud, int64_t
             // Every byte is data here, ESC included, until all 256 have come.
             if (tracker.write_received < 0 || tracker.write_received >= kWriteLength) tracker.write_received = 0;
             tracker.write_buffer[static_cast<size_t>(tracker.write_received)] = byte;
-            if (++tracker.write_received == kWriteLength) {
+            ++tracker.write_received;
+            if (hang_up_during_write(tracker)) break;
+            if (tracker.write_received == kWriteLength) {
                 finish_write(tracker);
                 tracker.write_received = 0;
                 tracker.state = ParserState::Idle;
@@ -335,10 +366,15 @@ void tracker_receive(Tracker& tracker, uint8_t byte, uint32_t line_baud, int64_t
 }
 
 std::optional<uint8_t> tracker_pop_output(Tracker& tracker, int64_t now_us) {
+    if (tracker.hung_up) return std::nullopt;
     if (!tracker.output.empty()) {
         if (tracker.output.front().due_us > now_us) return std::nullopt;
         const uint8_t byte = tracker.output.front().byte;
         tracker.output.pop_front();
+        if (tracker.hang_up_when_sent && tracker.output.empty()) {
+            tracker.hang_up_when_sent = false;
+            tracker.hung_up = true;
+        }
         return byte;
     }
     if (!talks(tracker)) return std::nullopt;
@@ -348,6 +384,7 @@ std::optional<uint8_t> tracker_pop_output(Tracker& tracker, int64_t now_us) {
 }
 
 std::optional<int64_t> tracker_next_output_us(const Tracker& tracker) {
+    if (tracker.hung_up) return std::nullopt;
     if (!tracker.output.empty()) return tracker.output.front().due_us;
     if (talks(tracker)) return tracker.talk.next_due_us;
     return std::nullopt;

@@ -28,6 +28,7 @@ struct TrackerOptions {
     int corrupt_readback = -1;   // -1 off; else the first read after a write changes this byte
     bool noise = false;          // random bytes now and then between answers
     bool stream = false;         // talks without end: position sentences at line rate
+    int hang_up_after = -1;      // -1 off; else the line hangs up once, after this many image bytes sent or received
     uint64_t seed = 1;           // seeds noise, stream variation and long-image filler
 };
 
@@ -93,6 +94,11 @@ struct Tracker {
     uint64_t replies_dropped = 0;   // answers not queued because the queue was full
     uint64_t bytes_ignored = 0;     // bytes heard at a speed other than only_baud
     bool corrupt_next_read = false;
+    // The line is hung up (hang_up_after): the tracker hears nothing until the
+    // line layer plugs it back in and clears this. It happens once.
+    bool hung_up = false;
+    bool hang_up_done = false;
+    bool hang_up_when_sent = false;  // hangs up once the queued image bytes have gone out
 };
 
 // A tracker whose image is the encoded defaults of options.model. The options

@@ -42,6 +42,44 @@ TEST(ProtocolFaults, VerificationTellsCountFromContent) {
     EXPECT_EQ(h.protocol.status_line, "Read Config Successful");
 }
 
+// The cable comes out part way through an image: the exchange ends on the
+// step that finds the device gone, the port is closed, the record keeps what
+// it held, and a read once the device is back works.
+TEST(ProtocolFaults, APulledCableEndsTheExchangeAtOnceAndTheNextReadWorks) {
+    const std::string lost_write =
+        "Port lost during the write: the tracker may hold an incomplete configuration. Write it again.";
+    struct Case {
+        bool write;
+        int model;
+        int hang_up_after;
+        std::string status;
+    };
+    const Case cases[] = {
+        {false, 4, 100, "Port lost during the read (Input/output error)"},
+        {false, 1, 0, "Port lost during the read (Input/output error)"},
+        {true, 4, 100, lost_write},
+        {true, 1, 200, lost_write},
+        {true, 3, 256, lost_write},  // after the last image byte: the read-back finds it gone
+    };
+    for (const Case& c : cases) {
+        ProtocolHarness h({.model = c.model, .hang_up_after = c.hang_up_after});
+        h.record = {.device_model = c.model, .callsign = {"TYPED", "NOCALL"}};
+        c.write ? h.start_write() : h.start(ProtocolState::QueryVersionForRead);
+        h.run(40);
+        EXPECT_EQ(h.protocol.status_line, c.status) << c.model;
+        EXPECT_EQ(h.port.handle, kNoHandle);
+        EXPECT_EQ(h.record.callsign[0], "TYPED");
+        // Nothing more was sent once the line hung up: the write stops at the
+        // byte that found it gone.
+        const size_t command_bytes = c.write ? 2 + 2 + 4 : 2 + 2;  // version queries, read or write command
+        EXPECT_LE(sent().size(), command_bytes + static_cast<size_t>(c.hang_up_after) + (c.write ? 2 : 0));
+
+        h.start(ProtocolState::QueryVersionForRead);
+        h.run(40);
+        EXPECT_EQ(h.protocol.status_line, "Read Config Successful") << c.model;
+    }
+}
+
 TEST(ProtocolFaults, AnEndlessTalkerEndsEveryCommandWithAFailure) {
     for (const ProtocolState command :
          {ProtocolState::QueryVersion, ProtocolState::QueryVersionForRead, ProtocolState::QueryVersionForWrite}) {

@@ -71,7 +71,8 @@ struct ProtocolHarness {
             }
         }
         EXPECT_NE(protocol.outcome, ExchangeOutcome::Running) << protocol.status_line;
-        EXPECT_EQ(protocol.status_line, exchange_status_text(protocol.outcome, protocol.version_reply));
+        const bool lost = protocol.outcome == ExchangeOutcome::PortLostDuringRead;
+        EXPECT_EQ(protocol.status_line, exchange_status_text(protocol.outcome, lost ? port.reason : protocol.version_reply));
     }
 
     // Encodes the record for its model and starts a write, as the command does.

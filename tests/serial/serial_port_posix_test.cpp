@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../test_support.h"
@@ -40,7 +41,7 @@ protected:
         SerialPort port;
         set_port_name(port, path);
         port.baud_rate = baud;
-        EXPECT_TRUE(open(port)) << port.last_error;
+        EXPECT_EQ(open(port), PortOutcome::Ok) << port.last_error;
         return port;
     }
 
@@ -86,17 +87,17 @@ TEST_F(SerialPortPosix, OpenSetsRaw8N1WithoutFlowControl) {
 
 TEST_F(SerialPortPosix, BytesTravelUnchangedBothWaysAndASilentLineReadsNothing) {
     SerialPort port = opened();
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Nothing);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::NothingInTime);
 
     // Every value, XON/XOFF, CR, LF and the interrupt characters included.
     std::vector<uint8_t> bytes(256);
     for (size_t b = 0; b < bytes.size(); ++b) bytes[b] = static_cast<uint8_t>(b);
-    EXPECT_EQ(write(port, bytes.data(), bytes.size(), 0), bytes.size());
+    EXPECT_EQ(write(port, bytes.data(), bytes.size(), 0).written, bytes.size());
     EXPECT_EQ(receive(bytes.size()), bytes);
 
     ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     std::vector<uint8_t> got;
-    for (ReadResult r = read_byte(port); r.kind == ReadResult::Byte; r = read_byte(port)) got.push_back(r.byte);
+    for (ReadResult r = read_byte(port); r.outcome == PortOutcome::Ok; r = read_byte(port)) got.push_back(r.byte);
     EXPECT_EQ(got, bytes);
     EXPECT_EQ(port.last_error, "") << "the reads ended with Nothing, not a failure";
     close(port);
@@ -108,12 +109,16 @@ TEST_F(SerialPortPosix, OnlyOnePortHoldsTheLineAndOpeningAgainReopensIt) {
     // Let the bytes arrive before reopening, so that a flush on open would lose them.
     pollfd p{static_cast<int>(first.handle), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 5000), 1);
-    ASSERT_TRUE(open(first)) << first.last_error;
+    ASSERT_EQ(open(first), PortOutcome::Ok) << first.last_error;
 
     SerialPort second;
     set_port_name(second, path);
-    EXPECT_FALSE(open(second));
-    EXPECT_EQ(second.last_error, "Could not open Com Port " + path + " (Device or resource busy)");
+    EXPECT_EQ(open(second), PortOutcome::Busy);
+    // The lock file names the holder where the lock folder may be written.
+    const bool locked = !first.lock_file.empty();
+    EXPECT_EQ(second.last_error, "Could not open Com Port " + path +
+                                     (locked ? " (in use by process " + std::to_string(::getpid()) + ")"
+                                             : " (Device or resource busy)"));
     EXPECT_EQ(second.handle, kNoHandle);
 
     // The refused opener left the holder's line alone, and reopening discarded nothing.
@@ -122,19 +127,23 @@ TEST_F(SerialPortPosix, OnlyOnePortHoldsTheLineAndOpeningAgainReopensIt) {
 
     close(first);
     expect_not_exclusive();
-    EXPECT_TRUE(open(second)) << second.last_error;
+    EXPECT_EQ(open(second), PortOutcome::Ok) << second.last_error;
     close(second);
 }
 
-// A tracker pulled out with its adapter: reads and writes fail with their texts.
-TEST_F(SerialPortPosix, AHungUpLineFailsReadsAndWrites) {
+// A tracker pulled out with its adapter: reads and writes find it gone, with
+// the system's reason, and keep their texts.
+TEST_F(SerialPortPosix, AHungUpLineIsGone) {
     SerialPort port = opened();
     ::close(master);
     master = ::posix_openpt(O_RDWR | O_NOCTTY);  // TearDown closes a live descriptor
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Failure);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::Gone);
     EXPECT_EQ(port.last_error, "Read: Failed 1");
-    const uint8_t byte = 0x1B;
-    EXPECT_EQ(write(port, &byte, 1, 0), 0u);
+    EXPECT_EQ(port.reason, "the line hung up");
+    const uint8_t bytes[] = {0x1B, 0x55};
+    const WriteResult written = write(port, bytes, sizeof bytes, 0);
+    EXPECT_EQ(written.written, 0u);
+    EXPECT_EQ(written.outcome, PortOutcome::Gone);
     EXPECT_EQ(port.last_error, "Write: Failed 2");
     close(port);
 }
@@ -144,14 +153,14 @@ TEST_F(SerialPortPosix, OpenFailuresSayWhyInWordsAUserCanActOn) {
     test::write_bytes(folder.file("plain"), "");
     SerialPort port;
     // A name with a NUL inside names no file, not the part before the NUL.
-    const std::pair<std::string, std::string> refused[] = {
-        {kMissingPath, " (No such file or directory)"},
-        {path + std::string(1, '\0') + "x", " (No such file or directory)"},
-        {folder.path.string(), " (Is a directory)"},
+    const std::tuple<std::string, std::string, PortOutcome> refused[] = {
+        {kMissingPath, " (No such file or directory)", PortOutcome::NotFound},
+        {path + std::string(1, '\0') + "x", " (No such file or directory)", PortOutcome::NotFound},
+        {folder.path.string(), " (Is a directory)", PortOutcome::Failed},
     };
-    for (const auto& [name, reason] : refused) {
+    for (const auto& [name, reason, outcome] : refused) {
         set_port_name(port, name);
-        EXPECT_FALSE(open(port));
+        EXPECT_EQ(open(port), outcome) << name;
         EXPECT_EQ(port.last_error, "Could not open Com Port " + name + reason);
         EXPECT_EQ(port.handle, kNoHandle);
     }
@@ -160,7 +169,7 @@ TEST_F(SerialPortPosix, OpenFailuresSayWhyInWordsAUserCanActOn) {
     // the next close.
     for (const std::string& name : {std::string("/dev/null"), folder.file("plain")}) {
         set_port_name(port, name);
-        EXPECT_FALSE(open(port));
+        EXPECT_EQ(open(port), PortOutcome::NotASerialPort);
         EXPECT_EQ(port.last_error, "Could not open Com Port " + name + ": " + name + " is not a serial port");
         EXPECT_NE(port.handle, kNoHandle);
         close(port);
@@ -169,11 +178,11 @@ TEST_F(SerialPortPosix, OpenFailuresSayWhyInWordsAUserCanActOn) {
     // A speed the line cannot run at; the next open releases the held handle.
     set_port_name(port, path);
     port.baud_rate = 12345;
-    EXPECT_FALSE(open(port));
+    EXPECT_EQ(open(port), PortOutcome::SettingsRefused);
     EXPECT_EQ(port.last_error, "Could not open Com Port " + path + ": cannot set the line to 12345 baud, 8N1");
     EXPECT_NE(port.handle, kNoHandle);
     port.baud_rate = 4800;
-    EXPECT_TRUE(open(port)) << port.last_error;
+    EXPECT_EQ(open(port), PortOutcome::Ok) << port.last_error;
     close(port);
 }
 
@@ -191,7 +200,7 @@ TEST_F(SerialPortPosix, APermissionDeniedOpenNamesTheDialoutGroup) {
     if (::geteuid() != 0) {
         SerialPort port;
         set_port_name(port, locked);
-        EXPECT_FALSE(open(port));
+        EXPECT_EQ(open(port), PortOutcome::NoPermission);
         EXPECT_EQ(port.last_error, expected);
         return;
     }
@@ -203,7 +212,9 @@ TEST_F(SerialPortPosix, APermissionDeniedOpenNamesTheDialoutGroup) {
         SerialPort port;
         set_port_name(port, locked);
         const bool as_nobody = ::setgid(65534) == 0 && ::setuid(65534) == 0;
-        const char verdict = !as_nobody ? 's' : (!open(port) && port.last_error == expected) ? 'y' : 'n';
+        const char verdict = !as_nobody                                                             ? 's'
+                             : open(port) == PortOutcome::NoPermission && port.last_error == expected ? 'y'
+                                                                                                     : 'n';
         [[maybe_unused]] const ssize_t n = ::write(result[1], &verdict, 1);
         ::_exit(0);
     }

@@ -15,7 +15,7 @@ TEST(SerialPortWin32, MissingPortFailsToOpenUnderItsOwnName) {
     // with a NUL inside is not the name before the NUL.
     for (const std::string& name : {std::string("COM99"), std::string("COM1") + '\0'}) {
         set_port_name(port, name);
-        EXPECT_FALSE(open(port));
+        EXPECT_NE(open(port), PortOutcome::Ok);
         EXPECT_EQ(port.last_error, "Could not open Com Port " + name);
         EXPECT_EQ(port.handle, kNoHandle);
     }
@@ -33,13 +33,13 @@ TEST(SerialPortWin32, TrackerOnTestPortAnswersVersionRequest) {
     SerialPort port;
     EXPECT_TRUE(port_may_exist(name)) << name;
     set_port_name(port, name);
-    ASSERT_TRUE(open(port)) << port.last_error;
+    ASSERT_EQ(open(port), PortOutcome::Ok) << port.last_error;
     const uint8_t request[] = {0x1B, 0x56};
-    EXPECT_EQ(write(port, request, sizeof request, 0), sizeof request) << port.last_error;
+    EXPECT_EQ(write(port, request, sizeof request, 0).written, sizeof request) << port.last_error;
 
     // A talkative line cannot keep this going: at most 4096 bytes are read.
     std::string reply;
-    for (ReadResult r = read_byte(port); r.kind == ReadResult::Byte && reply.size() < 4096; r = read_byte(port)) {
+    for (ReadResult r = read_byte(port); r.outcome == PortOutcome::Ok && reply.size() < 4096; r = read_byte(port)) {
         reply.push_back(static_cast<char>(r.byte));
     }
     EXPECT_EQ(port.last_error, "");

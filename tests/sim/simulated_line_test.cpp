@@ -14,12 +14,12 @@ SerialPort opened(const sim::TrackerOptions& options, uint32_t baud = 4800) {
     sim::reset_simulated_line(options);
     SerialPort port;
     port.baud_rate = baud;
-    EXPECT_TRUE(open(port)) << port.last_error;
+    EXPECT_EQ(open(port), PortOutcome::Ok) << port.last_error;
     return port;
 }
 
 void send(SerialPort& port, std::vector<uint8_t> bytes, int pause_ms = 0) {
-    ASSERT_EQ(write(port, bytes.data(), bytes.size(), pause_ms), bytes.size());
+    ASSERT_EQ(write(port, bytes.data(), bytes.size(), pause_ms).written, bytes.size());
 }
 
 TEST(SimulatedLine, ClosedPortGivesTheFixedTexts) {
@@ -27,17 +27,17 @@ TEST(SimulatedLine, ClosedPortGivesTheFixedTexts) {
     const PortHandle stale = port.handle;
     close(port);
     const uint8_t byte = 0x1B;
-    EXPECT_EQ(write(port, &byte, 1, 0), 0u);
+    EXPECT_EQ(write(port, &byte, 1, 0).written, 0u);
     EXPECT_EQ(port.last_error, "Write: ComPort Invalid");
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Failure);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::Failed);
     EXPECT_EQ(port.last_error, "Read: ComPort Invalid");
     close(port);
     EXPECT_EQ(port.last_error, "Close: ComPort Invalid");
 
-    ASSERT_TRUE(open(port));
+    ASSERT_EQ(open(port), PortOutcome::Ok);
     SerialPort old = port;
     old.handle = stale;  // a handle from an earlier opening is no good
-    EXPECT_EQ(write(old, &byte, 1, 0), 0u);
+    EXPECT_EQ(write(old, &byte, 1, 0).written, 0u);
     EXPECT_EQ(old.last_error, "Write: ComPort Invalid");
     EXPECT_TRUE(sim::line_bytes(line(), sim::LineEvent::HostToTracker).empty());
 }
@@ -60,7 +60,7 @@ TEST(SimulatedLine, ReadsTakeRepliesAtTheirTimeOrWaitOneTimeout) {
     std::string reply;
     for (int i = 0; i < 16; ++i) reply.push_back(static_cast<char>(read_byte(port).byte));
     EXPECT_EQ(reply, "Quorvale3 v1.4\r\n");
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Nothing);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::NothingInTime);
     EXPECT_EQ(line().now_us, sent + 16 * 2084 + 103'000) << "at the last byte, then one read's wait";
 
     // Reading late gets the byte at once, without moving the clock.
@@ -71,13 +71,13 @@ TEST(SimulatedLine, ReadsTakeRepliesAtTheirTimeOrWaitOneTimeout) {
     EXPECT_EQ(line().now_us, late);
     // Opening again drops whatever was already due.
     close(port);
-    ASSERT_TRUE(open(port));
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Nothing);
+    ASSERT_EQ(open(port), PortOutcome::Ok);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::NothingInTime);
 
     // An answer due just beyond one read's wait comes with the next read.
     port = opened({.model = 1, .reply_delay_ms = 103});
     send(port, {0x1B, 'V'});
-    EXPECT_EQ(read_byte(port).kind, ReadResult::Nothing);
+    EXPECT_EQ(read_byte(port).outcome, PortOutcome::NothingInTime);
     EXPECT_EQ(read_byte(port).byte, 'Q');
     EXPECT_EQ(line().now_us, 2 * 2084 + 103'000 + 2084);
 }

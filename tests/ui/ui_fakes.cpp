@@ -159,35 +159,41 @@ constexpr int64_t kReadTimeoutMs = 103;
 
 void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
 
-bool open(SerialPort& port) {
+PortOutcome open(SerialPort& port) {
     port.handle = kFakeHandle;
     fake_serial().opened.push_back(port.port_name);
-    return true;
+    fake_serial().gone = false;
+    return PortOutcome::Ok;
 }
 
-size_t write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+WriteResult write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
     if (port.handle == kNoHandle) {
         port.last_error = "Write: ComPort Invalid";
-        return 0;
+        return {0, PortOutcome::Failed};
     }
+    if (fake_serial().gone) return {0, PortOutcome::Gone};
     fake_serial().written.insert(fake_serial().written.end(), bytes, bytes + count);
     fake_serial().clock_ms += static_cast<int64_t>(pause_ms) * static_cast<int64_t>(count);
-    return count;
+    return {count, PortOutcome::Ok};
 }
 
 ReadResult read_byte(SerialPort& port) {
     if (port.handle == kNoHandle) {
         port.last_error = "Read: ComPort Invalid";
-        return {ReadResult::Failure, 0};
+        return {PortOutcome::Failed, 0};
+    }
+    if (fake_serial().gone) {
+        port.reason = "Input/output error";
+        return {PortOutcome::Gone, 0};
     }
     if (fake_serial().incoming.empty()) {
         fake_serial().clock_ms += kReadTimeoutMs;
-        return {ReadResult::Nothing, 0};
+        return {PortOutcome::NothingInTime, 0};
     }
     const uint8_t byte = fake_serial().incoming.front();
     fake_serial().incoming.pop_front();
     fake_serial().clock_ms += 1;
-    return {ReadResult::Byte, byte};
+    return {PortOutcome::Ok, byte};
 }
 
 void close(SerialPort& port) { port.handle = kNoHandle; }

@@ -56,6 +56,7 @@ struct FakeSerial {
     std::vector<std::string> opened;  // port names of successful opens
     std::vector<uint8_t> written;     // every byte written
     int64_t clock_ms = 0;             // advanced by reads and sleeps
+    bool gone = false;                // reads and writes find the device gone, until the next open
 };
 FakeSerial& fake_serial();
 
