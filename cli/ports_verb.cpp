@@ -77,7 +77,14 @@ int verb_ports(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     std::vector<PortInfo> ports;
     for (const std::string& name : parsed.positional) ports.push_back({name, {}});
-    if (ports.empty()) ports = list_ports();
+    if (ports.empty()) {
+        const PortList listed = list_ports();
+        if (listed.outcome != PortOutcome::Ok) {
+            err << "qv3: cannot list the serial ports (" << terminal_safe(listed.reason) << ")\n";
+            return kExitFailure;
+        }
+        ports = listed.ports;
+    }
     if (ports.empty()) {
         err << "qv3: no serial ports found\n";
         return kExitFailure;

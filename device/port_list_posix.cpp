@@ -171,7 +171,10 @@ bool natural_less(const std::string& a, const std::string& b) {
 // qv3 open it the same. The by-id path goes into the description, where it
 // tells a user which adapter is the tracker, and where they can copy it from
 // for a name that stays the same when adapters are plugged in another order.
-std::vector<PortInfo> list_ports_in(const std::string& dev_root, const std::string& sys_root) {
+PortList list_ports_in(const std::string& dev_root, const std::string& sys_root) {
+    std::error_code ec;
+    fs::directory_iterator devices(dev_root, ec);
+    if (ec) return {{}, PortOutcome::Failed, ec.message()};
     std::map<std::string, PortInfo> found;  // by the device's file name
     for (const std::string& name : folder_entries(dev_root)) {
         std::string description;
@@ -180,7 +183,6 @@ std::vector<PortInfo> list_ports_in(const std::string& dev_root, const std::stri
         }
     }
 
-    std::error_code ec;
     const fs::path dev = fs::canonical(dev_root, ec);
     const fs::path by_id = fs::path(dev_root) / "serial" / "by-id";
     std::vector<std::string> links = folder_entries(by_id);
@@ -200,12 +202,13 @@ std::vector<PortInfo> list_ports_in(const std::string& dev_root, const std::stri
         port->second.description = joined({port->second.description, printable(by_id.string() + "/" + link, kMaxPathChars)});
     }
 
-    std::vector<PortInfo> ports;
-    for (auto& entry : found) ports.push_back(std::move(entry.second));
-    std::sort(ports.begin(), ports.end(), [](const PortInfo& a, const PortInfo& b) { return natural_less(a.name, b.name); });
-    return ports;
+    PortList list;
+    for (auto& entry : found) list.ports.push_back(std::move(entry.second));
+    std::sort(list.ports.begin(), list.ports.end(),
+              [](const PortInfo& a, const PortInfo& b) { return natural_less(a.name, b.name); });
+    return list;
 }
 
-std::vector<PortInfo> list_ports() { return list_ports_in("/dev", "/sys"); }
+PortList list_ports() { return list_ports_in("/dev", "/sys"); }
 
 }  // namespace qv3

@@ -97,7 +97,13 @@ struct PortInfo {
 // "COM1" to "COM20" that answer a probe; elsewhere the serial devices that
 // exist, with what the system knows about them (USB maker, product, serial
 // number). Opens nothing on POSIX systems, so listing never disturbs a line.
-std::vector<PortInfo> list_ports();
+// outcome is Failed, with the system's reason, when the system could not be asked.
+struct PortList {
+    std::vector<PortInfo> ports;
+    PortOutcome outcome = PortOutcome::Ok;
+    std::string reason;
+};
+PortList list_ports();
 
 // Blocks the thread for ms milliseconds (the simulated backend advances its clock).
 void sleep_ms(SerialPort& port, int ms);

@@ -184,7 +184,8 @@ bool port_may_exist(std::string_view name) {
     return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
 
-std::vector<PortInfo> list_ports() { return list_com_ports(); }
+// Probing names never fails as a whole: a name that does not answer is no port.
+PortList list_ports() { return {list_com_ports(), PortOutcome::Ok, {}}; }
 
 void sleep_ms(SerialPort& /*port*/, int ms) {
     if (ms > 0) Sleep(static_cast<DWORD>(ms));

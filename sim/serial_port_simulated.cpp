@@ -146,13 +146,13 @@ bool port_may_exist(std::string_view name) {
 }
 
 // Every name that exists, the tracker's marked.
-std::vector<PortInfo> list_ports() {
+PortList list_ports() {
     const SimulatedLine& line = sim::simulated_line();
-    std::vector<PortInfo> ports;
+    PortList list;
     for (const std::string& name : line.openable) {
-        ports.push_back({name, name == line.tracker_port ? "simulated tracker" : ""});
+        list.ports.push_back({name, name == line.tracker_port ? "simulated tracker" : ""});
     }
-    return ports;
+    return list;
 }
 
 void sleep_ms(SerialPort& port, int ms) {

@@ -21,7 +21,7 @@ void initialise_main_window(App& app) {
 
 std::vector<PortInfo> enumerate_ports(App& app) {
     clear_list(app.window, IDC_PORT);
-    std::vector<PortInfo> ports = list_ports();
+    std::vector<PortInfo> ports = list_ports().ports;
     for (const PortInfo& port : ports) add_list_item(app.window, IDC_PORT, port.name);
     if (ports.empty()) add_list_item(app.window, IDC_PORT, kNoPortsText);
     set_selection(app.window, IDC_PORT, 0);

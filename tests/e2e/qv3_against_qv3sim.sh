@@ -138,6 +138,57 @@ rc=$?
 tr -d '\r' <"$work/silent.err" | tail -n 1 | grep -qxF "Quorvale3 not found : ()"
 check "--silent ends with 'Quorvale3 not found : ()'" $(( (rc == 1 ? 0 : 1) | $? ))
 
+# A pulled cable part way through an image: qv3 gives up on the step that
+# finds the line hung up, with the port-lost line last and exit 1, and the
+# next read (the cable back in) works. The bound is generous: it includes
+# the simulator's start, and only says that qv3 did not wait out its steps.
+lost_write="Port lost during the write: the tracker may hold an incomplete configuration. Write it again."
+for verb in read write; do
+  before=$(date +%s%3N)
+  sim_start --model 4 --hang-up-after 100
+  args=(--port "$port")
+  [[ $verb == write ]] && args+=("$work/changed.txt" --yes)
+  run_qv3 "$verb" "${args[@]}" >/dev/null 2>"$work/lost.err"
+  rc=$?
+  after=$(date +%s%3N)
+  hung_up_at=$(sed -n 's/^ *\([0-9]*\) ms hung up$/\1/p' "$work/sim.log" | head -n 1)
+  gave_up_ms=$((after - before - ${hung_up_at:-0}))
+  last=$(tr -d '\r' <"$work/lost.err" | tail -n 1)
+  if [[ $verb == read ]]; then [[ "$last" == "Port lost during the read ("*")" ]]; else [[ "$last" == "$lost_write" ]]; fi
+  said=$?
+  [[ -n "$hung_up_at" && $gave_up_ms -le 3000 ]]
+  check "a cable pulled during $verb: exit 1, '$last', given up ${gave_up_ms} ms after" \
+    $(( (rc == 1 ? 0 : 1) | said | $? )) "hung up at '${hung_up_at}' ms"
+  run_qv3 read --port "$port" >/dev/null 2>"$work/back.err"
+  rc=$?
+  tr -d '\r' <"$work/back.err" | tail -n 1 | grep -qxF "Read Config Successful"
+  check "after the cable is back, a read works" $((rc | $?)) "$(tail -n 1 "$work/back.err")"
+done
+
+# Another terminal program's lock file keeps qv3 out with its process id; a
+# stale one is removed, and qv3's own is gone once it exits.
+if [[ $wine -eq 0 && -w /run/lock ]]; then
+  sim_start --model 4
+  lock="/run/lock/LCK..$(readlink -f "$link" | sed 's|^/dev/||; s|/|_|g')"
+  sleep 60 &
+  holder=$!
+  printf '%10d\n' "$holder" >"$lock"
+  run_qv3 read --port "$port" >/dev/null 2>"$work/locked.err"
+  rc=$?
+  grep -qxF "Could not open Com Port $port (in use by process $holder)" "$work/locked.err"
+  said=$?
+  ! grep -q " rx " "$work/sim.log"
+  check "a port locked by another program is refused with its process id" $(( (rc == 1 ? 0 : 1) | said | $? )) \
+    "$(cat "$work/locked.err")"
+  kill "$holder" 2>/dev/null
+  wait "$holder" 2>/dev/null
+  run_qv3 read --port "$port" >/dev/null 2>"$work/stale.err"
+  rc=$?
+  [[ ! -e "$lock" ]]
+  check "a stale lock is removed, and ours is gone after the exit" $((rc | $?)) "$(tail -n 1 "$work/stale.err")"
+  rm -f "$lock"
+fi
+
 sim_start --model 6 --only-baud 9600
 run_qv3 read --port "$port" --trace "$work/baud.trace" >/dev/null 2>"$work/baud.err"
 rc=$?

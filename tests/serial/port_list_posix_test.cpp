@@ -73,7 +73,7 @@ TEST_F(PortListPosix, ListsUsbAdaptersAndRealUartsOnceEachWithWhatSysfsKnows) {
         {"ttyUSB10", ""},
         {"ttyXRUSB0", dev + "/serial/by-id/usb-Exar_XR21V1410-if00"},
     };
-    const std::vector<PortInfo> listed = list_ports_in(dev, (root / "sys").string());
+    const std::vector<PortInfo> listed = list_ports_in(dev, (root / "sys").string()).ports;
     ASSERT_EQ(listed.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(listed[i].name, dev + "/" + expected[i][0]) << i;
@@ -81,10 +81,15 @@ TEST_F(PortListPosix, ListsUsbAdaptersAndRealUartsOnceEachWithWhatSysfsKnows) {
     }
 }
 
-TEST_F(PortListPosix, MissingFoldersListNothing) {
-    EXPECT_TRUE(list_ports_in((root / "none").string(), (root / "none").string()).empty());
+// No device folder is a failure to list, with the system's reason; a missing
+// sysfs only leaves the descriptions empty.
+TEST_F(PortListPosix, MissingFolders) {
+    const PortList none = list_ports_in((root / "none").string(), (root / "none").string());
+    EXPECT_TRUE(none.ports.empty());
+    EXPECT_EQ(none.outcome, PortOutcome::Failed);
+    EXPECT_EQ(none.reason, "No such file or directory");
     file("dev/ttyUSB3");
-    const std::vector<PortInfo> listed = list_ports_in(dev, (root / "none").string());
+    const std::vector<PortInfo> listed = list_ports_in(dev, (root / "none").string()).ports;
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].name, dev + "/ttyUSB3");
     EXPECT_EQ(listed[0].description, "");

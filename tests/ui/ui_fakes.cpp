@@ -206,7 +206,7 @@ bool probe(SerialPort& port, std::string_view name) {
 
 bool port_may_exist(std::string_view name) { return fake_serial().may_exist.count(std::string(name)) != 0; }
 
-std::vector<PortInfo> list_ports() { return fake_serial().ports ? *fake_serial().ports : list_com_ports(); }
+PortList list_ports() { return {fake_serial().ports ? *fake_serial().ports : list_com_ports(), PortOutcome::Ok, {}}; }
 
 void sleep_ms(SerialPort&, int ms) { fake_serial().clock_ms += ms; }
 

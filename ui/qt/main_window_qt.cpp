@@ -25,7 +25,7 @@ void insert_tabs(QTabWidget& tabs) {
     for (const char* text : kTabTexts) tabs.addTab(new QWidget, QString::fromLatin1(text));
 }
 
-void list_ports_with_descriptions(QComboBox& box) { fill_port_box(&box, list_ports(), kNoPortsText); }
+void list_ports_with_descriptions(QComboBox& box) { fill_port_box(&box, list_ports().ports, kNoPortsText); }
 
 void forward_events(QtMainWindow& main, App& app) {
     for (const auto& [id, widget] : main.form.controls) {
