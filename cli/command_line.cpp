@@ -8,6 +8,7 @@
 #include "cli/stdout_mode.h"
 #include "files/bounded_read.h"
 #include "files/config_file.h"
+#include "model/kept_fields.h"
 
 namespace qv3 {
 
@@ -147,18 +148,23 @@ std::optional<ConfigurationSource> load_configuration_source(const std::string& 
             error = path + ": " + load_outcome_text(loaded);
             return std::nullopt;
         }
+        source.for_model = source.record.device_model;
+        const DeviceModelInfo& model = device_model_info(source.for_model);
+        for (const SettingsKey& key : settings_keys()) {
+            if (model_keeps(model, key.field->kept_by)) source.keys_set.insert(key.key);
+        }
         return source;
     }
     if (content->size() > kMaxSettingsTextBytes) {
         error = path + ": settings text too large";
         return std::nullopt;
     }
-    size_t keys_set = 0;
-    if (auto problem = parse_settings_text(*content, source.record, keys_set); !problem.empty()) {
+    if (auto problem = parse_settings_text(*content, source.record, source.keys_set); !problem.empty()) {
         error = path + ": " + problem;
         return std::nullopt;
     }
-    source.sets_a_setting = keys_set > 0;
+    source.sets_a_setting = !source.keys_set.empty();
+    source.for_model = source.record.device_model;
     return source;
 }
 

@@ -63,6 +63,13 @@ std::optional<int> parse_model_option(std::string_view text);
 struct ConfigurationSource {
     ConfigRecord record;
     bool sets_a_setting = true;  // false for an empty file or a text of comments only
+    // The model the source is for: a settings text's model line (kModelNone
+    // without one), a .qv3 file's trailer or tag. Kept apart from
+    // record.device_model, which a write replaces with the tracker's model.
+    int for_model = kModelNone;
+    // The settings keys the source gives a value: a settings text's keys; for
+    // a .qv3 file, every key its model's image keeps.
+    std::set<std::string, std::less<>> keys_set;
 };
 
 // Loads a configuration source: a .qv3 file (one that starts with the tag or is

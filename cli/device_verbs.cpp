@@ -8,6 +8,7 @@
 
 #include "cli/command_line.h"
 #include "cli/interrupt.h"
+#include "cli/model_change.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
 #include "device/device_protocol.h"
@@ -35,10 +36,15 @@ constexpr std::string_view kReadHelp =
     "Reads the tracker's configuration and prints the settings text, or saves\n"
     "it as a configuration file with -o (\"-o -\": to standard output).\n";
 constexpr std::string_view kWriteHelp =
-    "usage: qv3 write --port PORT SOURCE [--yes] [--baud 4800|9600] [--trace FILE]\n"
+    "usage: qv3 write --port PORT SOURCE [--yes] [--model-change] [--baud 4800|9600]\n"
+    "                 [--trace FILE]\n"
     "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
     "laid out for the model the tracker reports, and verifies it. Settings that\n"
     "need confirming are asked on the terminal unless --yes is given.\n"
+    "A source made for another model than the tracker's (its 'model = N' line,\n"
+    "a .qv3 file's model) that sets keys the tracker's model cannot hold is\n"
+    "refused with nothing sent, and the keys are named. --model-change writes\n"
+    "what the tracker can hold and names what is left out.\n"
     "Ctrl-C before the image goes out stops at once; while it goes out, the\n"
     "write is finished and verified, and a second Ctrl-C abandons it (exit 130).\n";
 constexpr std::string_view kToneHelp =
@@ -220,7 +226,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
 
 int write_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
                    std::ostream& err) {
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes"});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes", "--model-change"});
     if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
     std::string error;
     auto source = load_configuration_source(parsed.positional[0], error);
@@ -252,6 +258,11 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
     }
     // The source's own model stays in the record when no tracker answered.
     if (session.protocol.outcome != ExchangeOutcome::VersionFound) return kExitFailure;
+    if (const int code = check_model_change(*source, parsed.positional[0], record->device_model,
+                                            parsed.switches.count("--model-change") > 0, err);
+        code >= 0) {
+        return code;
+    }
 
     const WriteHost host{
         [](std::string_view, std::string_view) { return true; },

@@ -26,7 +26,7 @@ constexpr std::string_view kProgramHelp =
     "Verbs with a tracker on a serial port (--trace FILE logs every byte):\n"
     "  version --port PORT             identify the tracker's model\n"
     "  read --port PORT [-o FILE.qv3]  read its configuration\n"
-    "  write --port PORT SOURCE [--yes]\n"
+    "  write --port PORT SOURCE [--yes] [--model-change]\n"
     "                                  write a configuration and verify it\n"
     "  tone --port PORT 1200|2200|both|stop\n"
     "                                  key the transmitter with a test tone\n"

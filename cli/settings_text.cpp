@@ -222,12 +222,13 @@ std::string settings_to_explained_text(const ConfigRecord& record) {
 }
 
 std::string parse_settings_text(std::string_view text, ConfigRecord& record) {
-    size_t keys_set = 0;
+    std::set<std::string, std::less<>> keys_set;
     return parse_settings_text(text, record, keys_set);
 }
 
-std::string parse_settings_text(std::string_view text, ConfigRecord& record, size_t& keys_set) {
-    keys_set = 0;
+std::string parse_settings_text(std::string_view text, ConfigRecord& record,
+                                std::set<std::string, std::less<>>& keys_set) {
+    keys_set.clear();
     if (text.size() > kMaxSettingsTextBytes) return "settings text too large";
     // Editors on Windows often begin a UTF-8 file with a byte-order mark.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -260,7 +261,7 @@ std::string parse_settings_text(std::string_view text, ConfigRecord& record, siz
         }
     }
     record = std::move(parsed);
-    keys_set = seen.size();
+    for (const auto& entry : seen) keys_set.insert(entry.first);
     return {};
 }
 

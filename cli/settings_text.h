@@ -2,6 +2,8 @@
 // so that operators can keep configurations in version control and diff them.
 #pragma once
 
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,8 +42,9 @@ std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigR
 // Returns "" on success; otherwise a message that names the line (a key shown
 // with its invisible bytes escaped), and record is left as it was.
 std::string parse_settings_text(std::string_view text, ConfigRecord& record);
-// The same, also counting the keys the text set (0 for a text of comments only).
-std::string parse_settings_text(std::string_view text, ConfigRecord& record, size_t& keys_set);
+// The same, also telling the keys the text set (none for a text of comments only).
+std::string parse_settings_text(std::string_view text, ConfigRecord& record,
+                                std::set<std::string, std::less<>>& keys_set);
 
 // Largest settings text the readers accept.
 constexpr size_t kMaxSettingsTextBytes = 1 << 20;

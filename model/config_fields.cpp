@@ -40,9 +40,16 @@ constexpr ConfigField flag(const char* key, PerBank<uint8_t> R::*member, const c
     return {key, FieldKind::Flag, FieldScope::PerBank, member, 0, 1, "", help};
 }
 
+// A row that only the models with that column keep.
+constexpr ConfigField kept_by(KeptBy column, ConfigField field) {
+    field.kept_by = column;
+    return field;
+}
+
 constexpr std::array kFields{
-    once("model", &R::device_model, kModelNone, kModelMax, "",
-         "Tracker model code from its version reply; 0 when none is known. It decides the image's layout."),
+    kept_by(KeptBy::VersionReply,
+            once("model", &R::device_model, kModelNone, kModelMax, "",
+                 "Tracker model code from its version reply; 0 when none is known. It decides the image's layout.")),
     once("calibration", &R::calibration, kI32Min, kI32Max, "",
          "Device calibration value, one for both banks; the image keeps its low 8 bits."),
 
@@ -71,14 +78,20 @@ constexpr std::array kFields{
     flag("no_tx_on_ptt_in", &R::no_tx_on_ptt_in, "Do not transmit while the PTT input is active."),
     flag("send_nmea", &R::send_nmea, "Send the GPS's NMEA sentences as they are (excludes Mic-E)."),
     flag("send_separate", &R::send_separate, "Send the status text in a packet of its own."),
-    flag("no_gt_prefix", &R::no_gt_prefix, "Send the status text without the leading '>'."),
+    kept_by(KeptBy::SerialFlagBits,
+            flag("no_gt_prefix", &R::no_gt_prefix, "Send the status text without the leading '>'.")),
     flag("send_300_baud", &R::send_300_baud, "Transmit at 300 baud instead of 1200; TXD then counts in longer steps."),
-    flag("serial_out_high", &R::serial_out_high, "Keep the serial output line high."),
-    flag("no_startup_packet", &R::no_startup_packet, "Send no packet when the tracker starts."),
-    flag("serial_9600_baud", &R::serial_9600_baud, "Run the serial port at 9600 baud instead of 4800."),
-    flag("tx_twist", &R::tx_twist, "Transmit the two audio tones at different levels (twist)."),
-    flag("send_dao", &R::send_dao, "Add the DAO extension, which gives the position one more digit of precision."),
-    flag("send_telemetry", &R::send_telemetry, "Send telemetry packets."),
+    kept_by(KeptBy::SerialFlagBits, flag("serial_out_high", &R::serial_out_high, "Keep the serial output line high.")),
+    kept_by(KeptBy::SerialFlagBits,
+            flag("no_startup_packet", &R::no_startup_packet, "Send no packet when the tracker starts.")),
+    kept_by(KeptBy::SerialFlagBits,
+            flag("serial_9600_baud", &R::serial_9600_baud, "Run the serial port at 9600 baud instead of 4800.")),
+    kept_by(KeptBy::TwistDaoBits,
+            flag("tx_twist", &R::tx_twist, "Transmit the two audio tones at different levels (twist).")),
+    kept_by(KeptBy::TwistDaoBits,
+            flag("send_dao", &R::send_dao,
+                 "Add the DAO extension, which gives the position one more digit of precision.")),
+    kept_by(KeptBy::Telemetry, flag("send_telemetry", &R::send_telemetry, "Send telemetry packets.")),
     bank("timestamp_mode", &R::timestamp_mode, "",
          "Timestamp in position beacons, as its place in the list: 0 None, 1 HMS, 2 DHM."),
     bank("mic_e_message", &R::mic_e_message, "",
@@ -98,10 +111,14 @@ constexpr std::array kFields{
     bank("power_switch_time", &R::power_switch_time, "s", "Power Switch: its time in seconds."),
     bank("symbol_code", &R::symbol_code, "APRS symbol character: with the table, the icon the station shows on maps."),
     bank("symbol_table", &R::symbol_table, "APRS symbol table: '/' primary, '\\' alternate, or an overlay character."),
-    bank("frequency_mhz", &R::frequency_mhz, "MHz", "Transmit frequency, on the models that set their own."),
-    bank("telemetry_channels", &R::telemetry_channels, "", "Number of telemetry channels sent, 1 to 3."),
-    bank("telemetry_def_rate", &R::telemetry_def_rate, "", "Rate at which the telemetry definitions are sent."),
-    bank("telemetry_text", &R::telemetry_text, "Telemetry definition text; line breaks are kept as CR LF."),
+    kept_by(KeptBy::FrequencyForm,
+            bank("frequency_mhz", &R::frequency_mhz, "MHz", "Transmit frequency, on the models that set their own.")),
+    kept_by(KeptBy::Telemetry,
+            bank("telemetry_channels", &R::telemetry_channels, "", "Number of telemetry channels sent, 1 to 3.")),
+    kept_by(KeptBy::Telemetry, bank("telemetry_def_rate", &R::telemetry_def_rate, "",
+                                    "Rate at which the telemetry definitions are sent.")),
+    kept_by(KeptBy::Telemetry,
+            bank("telemetry_text", &R::telemetry_text, "Telemetry definition text; line breaks are kept as CR LF.")),
 };
 
 }  // namespace

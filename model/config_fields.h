@@ -31,6 +31,18 @@ enum class FieldKind {
 // Whether a field exists once or once per bank.
 enum class FieldScope { Once, PerBank };
 
+// Which models' images keep a field: the column of the model table
+// (device_models.h) that decides it. The decoder and encoder branch on the
+// same columns; model_keeps (model/kept_fields.h) reads this one.
+enum class KeptBy {
+    EveryModel,      // every model's image has a place for it
+    VersionReply,    // the model code: the tracker's version reply tells it, no image holds it
+    FrequencyForm,   // models whose frequency form is not NotStored
+    SerialFlagBits,  // models with flag byte 38 bits 2 to 5
+    TwistDaoBits,    // models with flag byte 38 bits 6 and 7
+    Telemetry,       // models with the telemetry items
+};
+
 // Where the field lives in ConfigRecord: a value that exists once, or a per-bank array.
 using FieldMember =
     std::variant<int32_t ConfigRecord::*, PerBank<std::string> ConfigRecord::*, PerBank<uint8_t> ConfigRecord::*,
@@ -51,6 +63,7 @@ struct ConfigField {
     const char* unit = "";
     // One line telling what the setting does.
     const char* help = "";
+    KeptBy kept_by = KeptBy::EveryModel;
 };
 
 // The settings text's key prefixes of the two banks, indexed by Bank.

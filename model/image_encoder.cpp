@@ -60,21 +60,6 @@ struct ImageWriter {
 
 int flag(uint8_t field, int bit) { return field != 0 ? bit : 0; }
 
-void apply_model_rules(ConfigRecord& r) {
-    const DeviceModelInfo& model = device_model_info(r.device_model);
-    for (int b = 0; b < 2; ++b) {
-        if (model.forces_valid_and_no_ptt) {
-            r.only_send_valid[b] = 1;
-            r.no_tx_on_ptt_in[b] = 1;
-        }
-        if (!model.twist_dao_bits) {
-            r.tx_twist[b] = 0;
-            r.send_dao[b] = 0;
-            r.send_telemetry[b] = 0;
-        }
-    }
-}
-
 void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
     const DeviceModelInfo& model = device_model_info(r.device_model);
     auto put = [&](int offset, int value) { out.set(offset + b, value); };
@@ -207,6 +192,21 @@ void write_text(const PerBank<std::string>& texts, int header_offset, bool skip_
 }
 
 }  // namespace
+
+void apply_model_rules(ConfigRecord& r) {
+    const DeviceModelInfo& model = device_model_info(r.device_model);
+    for (int b = 0; b < 2; ++b) {
+        if (model.forces_valid_and_no_ptt) {
+            r.only_send_valid[b] = 1;
+            r.no_tx_on_ptt_in[b] = 1;
+        }
+        if (!model.twist_dao_bits) {
+            r.tx_twist[b] = 0;
+            r.send_dao[b] = 0;
+            r.send_telemetry[b] = 0;
+        }
+    }
+}
 
 uint8_t ms_to_units(uint16_t ms, double offset_ms, double unit_ms) {
     const double units = std::trunc((ms + offset_ms) / unit_ms + 0.5);

@@ -12,9 +12,14 @@ enum class EncodeOutcome {
 };
 
 // Rewrites all 256 bytes of encoded_image for record.device_model. Adjusts the
-// flags the model forces (see the .cpp) in both banks of record. Never writes
-// outside encoded_image. Showing the outcome to the user is the caller's job.
+// flags the model forces (apply_model_rules) in both banks of record. Never
+// writes outside encoded_image. Showing the outcome to the user is the caller's job.
 EncodeOutcome encode_image(ConfigRecord& record, ImageBytes& encoded_image);
+
+// Sets the values record.device_model forces, in both banks: only_send_valid
+// and no_tx_on_ptt_in on the models that force them; tx_twist, send_dao and
+// send_telemetry cleared on the models without flag byte 38's bits 6 and 7.
+void apply_model_rules(ConfigRecord& record);
 
 // Texts for the outcomes that the front ends show in a message box.
 constexpr const char* kTextTruncatedCaption = "Text Truncated";

@@ -47,6 +47,53 @@ TEST_F(Qv3Device, WriteLeavesTheTrackerHoldingTheEncodedImage) {
     }
 }
 
+// A source for another model than the tracker's that sets what the tracker
+// cannot hold gets only the version query; --model-change writes the rest.
+TEST_F(Qv3Device, WriteForAnotherModelNamesWhatTheTrackerCannotHold) {
+    write_bytes(f("six.txt"), "model = 6\nprimary.callsign = \"K1ABC\"\nprimary.frequency_mhz = 146.52\n"
+                              "secondary.telemetry_text = \"PARM.V\"\nsecondary.send_telemetry = 1\n");
+    write_bytes(f("four.txt"), "model = 4\nprimary.callsign = \"K1ABC\"\n");
+    ASSERT_EQ(run({"save", f("four.txt"), "-o", f("four.qv3")}), 0) << err;
+    write_bytes(f("valid.txt"), "model = 1\nprimary.callsign = \"K1ABC\"\nprimary.only_send_valid = 0\n");
+    write_bytes(f("any.txt"), "primary.callsign = \"K1ABC\"\nprimary.frequency_mhz = 146.52\n");
+    const std::string six = "secondary.send_telemetry, secondary.telemetry_text";
+    std::string four;
+    for (const std::string bank : {"primary.", "secondary."}) {
+        for (const char* key : {"no_gt_prefix", "serial_out_high", "no_startup_packet", "serial_9600_baud",
+                                "tx_twist", "send_dao"}) {
+            four += (four.empty() ? "" : ", ") + bank + key;
+        }
+    }
+    const std::string one = "model 1 (Quorvale3 v1.1)";
+    // refused: the models the refusal names, empty when the write goes ahead.
+    const struct { const char* source; int tracker; bool change; std::string refused, lost; } cases[] = {
+        {"six.txt", 1, false, "model 6 (PL-Zenda v1.4) but the tracker is " + one, "primary.frequency_mhz, " + six},
+        {"six.txt", 1, true, "", "primary.frequency_mhz, " + six},
+        {"six.txt", 2, false, "model 6 (PL-Zenda v1.4) but the tracker is model 2 (PL-RUX v1.2)", six},
+        {"four.qv3", 1, false, "model 4 (Quorvale3 v1.4) but the tracker is " + one, four},
+        {"valid.txt", 5, false, one + " but the tracker is model 5 (PL-RUX v1.4)", "primary.only_send_valid"},
+        {"six.txt", 3, false, "", ""},  // everything fits: written as before
+        {"any.txt", 1, false, "", ""},  // no model line: written to whatever answers
+    };
+    for (const auto& c : cases) {
+        sim::reset_simulated_line({.model = c.tracker});
+        std::vector<std::string> args{"write", "--port", "COM1", f(c.source), "--yes"};
+        if (c.change) args.push_back("--model-change");
+        const int code = run(args);
+        if (!c.refused.empty()) {
+            EXPECT_EQ(code, 1) << c.source;
+            EXPECT_EQ(last_line(), f(c.source) + " is for " + c.refused + "; it cannot hold: " + c.lost +
+                                       ". Add --model-change to write what it can hold.");
+            EXPECT_EQ(sent(), (Bytes{0x1B, 'V'})) << c.source;
+            continue;
+        }
+        EXPECT_EQ(code, 0) << c.source << err;
+        EXPECT_EQ(last_line(), "Config Written Successfully!");
+        EXPECT_EQ(err.find("qv3: writing for " + one + " without: " + c.lost + "\n") != std::string::npos, c.change);
+        EXPECT_EQ(trackers_record(c.tracker).callsign[0], "K1ABC");
+    }
+}
+
 TEST_F(Qv3Device, FailuresExitOneWithTheFinalStatus) {
     sim::reset_simulated_line({.silent = true});
     EXPECT_EQ(run({"read", "--port", "COM1"}), 1);

@@ -73,11 +73,15 @@ fi
 for model in $models; do
   sim_start --model "$model" || { check "model $model: simulator" 1; continue; }
   cp "$work/held.img" "$work/initial.img"
-  run_qv3 decode --model "$model" "$work/initial.img" >"$work/expected.txt" 2>/dev/null
+  run_qv3 decode --model "$model" "$work/initial.img" >"$work/expected.txt" 2>"$work/decode.err"
+  decoded=$?
   run_qv3 read --port "$port" >"$work/read.txt" 2>"$work/read.err"
   rc=$?
   cmp -s <(tr -d '\r' <"$work/read.txt") <(tr -d '\r' <"$work/expected.txt")
-  check "model $model: read prints what decode prints" $((rc | $?)) "$(tail -n 1 "$work/read.err")"
+  # An empty or failed decode says so, with decode's own words beside read's.
+  check "model $model: read prints what decode prints" $((rc | decoded | $?)) \
+    "$(tail -n 1 "$work/read.err"); decode exit $decoded, $(wc -l <"$work/expected.txt") lines:\
+ $(tr -d '\r' <"$work/decode.err" | tail -n 2)"
 
   cat >"$work/changed.txt" <<SETTINGS
 primary.callsign = "K1ABC-7"
