@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "cli/settings_text.h"
+#include "model/tracker_text.h"
 #include "test_support.h"
 
 namespace qv3::test {
@@ -39,8 +40,29 @@ TEST_F(Qv3Offline, EncodeReportsCutTextsAndRefusesAnImageThatCannotBeBuilt) {
     write_bytes(f("bad.txt"), "model = 1\nprimary.slow_speed = 300\n");
     EXPECT_EQ(run({"encode", f("bad.txt"), "-o", f("none")}), 1);
     EXPECT_NE(err.find("line 2"), std::string::npos);
+    write_bytes(f("omega.txt"), "model = 1\nprimary.status_text = \"\u03A9\"\n");
+    for (const char* verb : {"encode", "save"}) {
+        EXPECT_EQ(run({verb, f("omega.txt"), "-o", f("none.qv3")}), 1);
+        EXPECT_EQ(err, "qv3: " + f("omega.txt") +
+                           ": line 2: primary.status_text: the tracker cannot store the character '\u03A9' (U+03A9)\n");
+    }
     EXPECT_FALSE(std::filesystem::exists(f("none")));
     EXPECT_FALSE(std::filesystem::exists(f("none.qv3")));
+}
+
+// A text is cut between the tracker's one-byte characters, so what is left
+// prints as whole UTF-8 characters.
+TEST_F(Qv3Offline, TextsAreCutBetweenCharacters) {
+    std::string umlauts;
+    for (int i = 0; i < 150; ++i) umlauts += "\u00C4";
+    write_bytes(f("long.txt"), "model = 1\nprimary.status_text = \"" + umlauts + "\"\n");
+    EXPECT_EQ(run({"save", f("long.txt"), "-o", f("long.qv3")}), 3);
+    ASSERT_EQ(run({"show", f("long.qv3")}), 0) << err;
+    const size_t start = out.find("primary.status_text = \"") + 23;
+    const std::string shown = out.substr(start, out.find('"', start) - start);
+    EXPECT_GT(shown.size(), 80u);
+    EXPECT_EQ(shown, umlauts.substr(0, shown.size()));
+    EXPECT_EQ(utf8_to_tracker(shown).bytes, std::string(shown.size() / 2, '\xC4'));
 }
 
 TEST_F(Qv3Offline, SaveShowAndDiff) {

@@ -142,6 +142,8 @@ TEST_F(Qv3Device, WriteRefusesSourcesThatSetNothingOrAreDamaged) {
         {"cut.qv3", "QV3B", ": Failed to read data"},
         {"text.Qv3", "model = 4\n", ": Invalid File Format"},
         {"tagged.txt", "Qv3 = 4\n", ": Invalid File Format"},
+        {"omega.txt", "primary.status_text = \"\u03A9\"\n",
+         ": line 1: primary.status_text: the tracker cannot store the character '\u03A9' (U+03A9)"},
     };
     for (const auto& c : cases) {
         write_bytes(f(c.name), c.content);
