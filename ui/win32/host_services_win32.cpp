@@ -71,7 +71,12 @@ std::optional<std::string> choose_open_file(WindowHandle owner) {
     return path_of(path);
 }
 
-void post_quit_request(WindowHandle, int exit_code) { PostQuitMessage(exit_code); }
+// A reason given to Windows for holding up the end of the session goes with
+// the program; without one the call fails and changes nothing.
+void post_quit_request(WindowHandle owner, int exit_code) {
+    ShutdownBlockReasonDestroy(reinterpret_cast<HWND>(owner));
+    PostQuitMessage(exit_code);
+}
 
 // A program with no console usually has no standard error; when it was given
 // one (a redirection), the line ends as a console program's text output does.
