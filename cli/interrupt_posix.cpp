@@ -1,4 +1,4 @@
-// Counting SIGINT and SIGTERM on POSIX systems, with sigaction.
+// Counting SIGINT, SIGTERM and SIGHUP on POSIX systems, with sigaction.
 #include "cli/interrupt.h"
 
 #include <csignal>
@@ -10,6 +10,8 @@ namespace {
 volatile std::sig_atomic_t counted = 0;
 struct sigaction previous_int {};
 struct sigaction previous_term {};
+struct sigaction previous_hup {};
+struct sigaction previous_ttou {};
 
 // Capped well below any sig_atomic_t limit; only 0, 1 and more matter.
 extern "C" void count_interrupt(int) {
@@ -30,17 +32,33 @@ void count_signal(int signal, struct sigaction& previous) {
     }
 }
 
+// Ignores SIGTTOU: a status line written while qv3 runs as a background job
+// of a terminal set to 'tostop' would otherwise stop it halfway through a
+// write. (SIGPIPE is ignored for the whole run, report_broken_pipes_as_errors;
+// a hung-up terminal only makes the line's write fail.)
+void keep_writing_in_background(struct sigaction& previous) {
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTTOU, &action, &previous);
+}
+
 }  // namespace
 
 void start_counting_interrupts() {
     counted = 0;
     count_signal(SIGINT, previous_int);
     count_signal(SIGTERM, previous_term);
+    // A hung-up terminal is heeded as a termination request is.
+    count_signal(SIGHUP, previous_hup);
+    keep_writing_in_background(previous_ttou);
 }
 
 void stop_counting_interrupts() {
     sigaction(SIGINT, &previous_int, nullptr);
     sigaction(SIGTERM, &previous_term, nullptr);
+    sigaction(SIGHUP, &previous_hup, nullptr);
+    sigaction(SIGTTOU, &previous_ttou, nullptr);
 }
 
 int interrupt_count() { return counted; }
