@@ -13,14 +13,25 @@ struct sigaction previous_term {};
 struct sigaction previous_hup {};
 struct sigaction previous_ttou {};
 
+volatile std::sig_atomic_t hung_up = 0;
+
 // Capped well below any sig_atomic_t limit; only 0, 1 and more matter.
 extern "C" void count_interrupt(int) {
     if (counted < 100) counted = counted + 1;
 }
 
+// A closed terminal often sends its hang-up twice (the shell passes one on to
+// its jobs, the kernel sends another as the shell goes): that is one request,
+// never the second one that abandons a write.
+extern "C" void count_hang_up(int) {
+    if (hung_up != 0) return;
+    hung_up = 1;
+    count_interrupt(SIGHUP);
+}
+
 void count_signal(int signal, struct sigaction& previous) {
     struct sigaction action {};
-    action.sa_handler = count_interrupt;
+    action.sa_handler = signal == SIGHUP ? count_hang_up : count_interrupt;
     sigemptyset(&action.sa_mask);
     // Interrupted reads, writes and sleeps of the serial port carry on with
     // the time they have left; the step loop looks at the count between steps.
@@ -47,6 +58,7 @@ void keep_writing_in_background(struct sigaction& previous) {
 
 void start_counting_interrupts() {
     counted = 0;
+    hung_up = 0;
     count_signal(SIGINT, previous_int);
     count_signal(SIGTERM, previous_term);
     // A hung-up terminal is heeded as a termination request is.

@@ -83,7 +83,7 @@ declare -A last_line=([write 0]="Config Written Successfully!" [query 130]="qv3:
 # simulator answers late), the exit code, the image the simulator then holds, and the signals; a second one
 # goes once qv3 says it is finishing the write.
 for row in "write 0 expected INT" "write 0 expected HUP" "write 0 expected TERM" "write 130 initial INT TERM" \
-  "write 130 initial HUP HUP" "query 130 initial INT" "query 130 initial HUP"; do
+  "write 0 expected HUP HUP" "write 130 initial HUP TERM" "query 130 initial INT" "query 130 initial HUP"; do
   read -r when want_rc want_image first second <<<"$row"
   start_sim --reply-delay "${delay[$when]}" && start_write && wait_for "${first_line[$when]}" && kill -"$first" "$qv3_pid" &&
     { [[ -z $second ]] || { wait_for "$finishing" && kill -"$second" "$qv3_pid"; }; }

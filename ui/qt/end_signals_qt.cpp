@@ -21,9 +21,17 @@ constexpr int kEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
 // that neither the handler nor the loop can ever wait on it.
 int signal_pipe[2] = {-1, -1};
 
+volatile std::sig_atomic_t hung_up = 0;
+
 // Async-signal-safe: one write(2), and errno kept for the code it
-// interrupted. A byte per signal, so two signals make two requests.
-extern "C" void note_end_signal(int) {
+// interrupted. A byte per signal, so two signals make two requests; but a
+// closed terminal often sends its hang-up twice (the shell passes one on, the
+// kernel sends another as the shell goes), and that is one request.
+extern "C" void note_end_signal(int number) {
+    if (number == SIGHUP) {
+        if (hung_up != 0) return;
+        hung_up = 1;
+    }
     const int saved_errno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signal_pipe[1], &byte, 1);
