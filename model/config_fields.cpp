@@ -93,7 +93,7 @@ constexpr std::array kFields{
          "SmartBeaconing: the beacon rate follows speed and turns instead of the Auto TX Rate."),
     flag("transmit_altitude", &R::transmit_altitude, "Include the GPS altitude in position beacons."),
     flag("mic_e_enable", &R::mic_e_enable, "Send positions in the compact Mic-E format (excludes Send NMEA)."),
-    flag("power_switch_enable", &R::power_switch_enable, "Power Switch: on or off; its time is power_switch_time."),
+    flag("power_switch_enable", &R::power_switch_enable, "Power Switch: on or off; its time is the Power Switch Time."),
     flag("allow_ttl_serial", &R::allow_ttl_serial, "Accept TTL-level serial data on the serial port."),
     flag("alternate_digi_paths", &R::alternate_digi_paths, "Alternate between digipeater paths from beacon to beacon."),
     flag("invert_cd_in", &R::invert_cd_in, "Invert the carrier-detect input: the other level means a busy channel."),

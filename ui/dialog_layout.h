@@ -71,6 +71,11 @@ struct LayoutControl {
     const char* field = "";
     // The most characters the form reads from the control; 0 when it reads none.
     std::size_t read_limit = 0;
+    // What screen readers and the form's messages call the control, where the
+    // label before it or its own text does not say it alone (a repeated
+    // "Enable", a "Text" that is the status text); empty: that label's text,
+    // else its own (control_name, ui/control_names.h).
+    const char* name = "";
 };
 
 // A dialog: fixed size, a caption with a close box and no resizing frame.
@@ -108,6 +113,11 @@ constexpr LayoutControl drop_list(int id, DialogRect rect, const char* field, Ba
 }
 constexpr LayoutControl button(int id, const char* text, DialogRect rect, unsigned rules = kRuleNone) {
     return {ControlKind::Button, id, text, rect, rules};
+}
+// The control with a name of its own (LayoutControl::name).
+constexpr LayoutControl named(const char* name, LayoutControl control) {
+    control.name = name;
+    return control;
 }
 
 }  // namespace layout

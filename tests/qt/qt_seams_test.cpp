@@ -1,6 +1,7 @@
-// The Qt side of the seams: controls reached by id, input rules, the question's default button, the port box.
+// The Qt side of the seams: controls by id, input rules, accessible names, questions, the port box.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
+#include "ui/qt/accessible_qt.h"
 #include "ui/qt/dialog_builder_qt.h"
 #include "ui/qt/port_box_qt.h"
 
@@ -30,6 +32,7 @@ protected:
         static char name[] = "qt_seams_tests";
         static char* argv[] = {name, nullptr};
         static QApplication application(argc, argv);
+        install_accessible_interfaces();
     }
 
     WindowHandle build(const DialogLayout& layout) {
@@ -74,6 +77,13 @@ TEST_F(QtSeams, ControlsAreReachedByIdWithTheirInputRules) {
     EXPECT_EQ(txd->validator()->validate(typed, position), QValidator::Invalid);
     set_text(window, IDE_CALIBRATION, "-5");
     EXPECT_EQ(get_text(window, IDE_CALIBRATION, 99), "-5");
+}
+
+TEST_F(QtSeams, ScreenReadersHearDropListsByTheirLabel) {
+    const WindowHandle window = build(kMainWindowLayout);
+    add_list_item(window, IDC_MIC_E_PATH, "Conventional");
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control_widget(window, IDC_MIC_E_PATH));
+    EXPECT_EQ(list->text(QAccessible::Name) + "/" + list->text(QAccessible::Value), "Mic-E Path/Conventional");
 }
 
 TEST_F(QtSeams, DefinitionTextKeepsCrLfLineBreaks) {

@@ -1,11 +1,14 @@
 // The dialog layouts' invariants: ids, placement inside the dialog, overlaps, labels and units beside their control, bound fields.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 
 #include "cli/settings_text.h"
+#include "model/config_fields.h"
 #include "model/config_record.h"
+#include "ui/control_names.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
 
@@ -108,7 +111,13 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
             EXPECT_TRUE(bound.insert(field).second) << field << " shown twice";
             const std::string key = c.bank == BankScope::Selected ? "primary." + field : field;
             EXPECT_EQ(keys.count(key), 1u) << name_of(*d, c) << ": no setting " << key;
-            EXPECT_FALSE(control_help(*d, c.id).empty()) << name_of(*d, c) << ": no help for its tooltip";
+            const std::string help(control_help(*d, c.id));
+            EXPECT_FALSE(help.empty()) << name_of(*d, c) << ": no help for its tooltip";
+            // A tooltip speaks of what the window shows, never of a settings key
+            // ("power_switch_time"; a one-word key is a word like any other).
+            for (const ConfigField& other : config_fields()) {
+                EXPECT_TRUE(!std::strchr(other.key, '_') || help.find(other.key) == std::string::npos) << help;
+            }
             const bool reads_text = c.kind == ControlKind::Edit || c.kind == ControlKind::ComboEdit;
             EXPECT_EQ(c.read_limit > 0, reads_text) << name_of(*d, c) << ": read limit";
         }
@@ -120,6 +129,20 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
             EXPECT_EQ(bound.count(per_bank ? key.substr(8) : key), 1u) << "no control shows " << key;
         }
     }
+}
+
+// Every control a screen reader reaches has a name of its own in its dialog:
+// its label's, its own text, or the layout's where those repeat or say too little.
+TEST(DialogLayout, EveryControlHasANameUniqueInItsDialog) {
+    for (const DialogLayout* d : kLayouts) {
+        std::set<std::string> names;
+        for (const LayoutControl& c : d->controls) {
+            if (c.id == kNoControlId || c.kind == ControlKind::Tabs || c.kind == ControlKind::StatusText) continue;
+            const std::string name(control_name(*d, c.id));
+            EXPECT_TRUE(!name.empty() && names.insert(name).second) << name_of(*d, c) << ": '" << name << "'";
+        }
+    }
+    EXPECT_EQ(control_name(kMainWindowLayout, IDC_MIC_E_PATH), "Mic-E Path");
 }
 
 }  // namespace

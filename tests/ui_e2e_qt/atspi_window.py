@@ -74,51 +74,34 @@ def node_gone(node, what, seconds=10):
     wait_until(f"{what} still open", seconds, gone)
 
 
-def label_of(node, group):
-    """The name of the label that names node; a group box around it does not count."""
-    for relation in node.getRelationSet():
-        if relation.getRelationType() != pyatspi.RELATION_LABELLED_BY:
-            continue
-        for i in range(relation.getNTargets()):
-            target = relation.getTarget(i)
-            if target.getRole() == pyatspi.ROLE_LABEL and target.name + "/" != group:
-                return target.name
-    return None
-
-
 class Window:
-    """A dialog's controls by name: "Callsign", "Mic-E/Enable" (a control in a group box), lists by their label."""
+    """A dialog's controls by the names a screen reader says: "Callsign", "Mic-E Enable", "Mic-E Path"."""
 
     def __init__(self, node):
         self.node = node
         self.controls = {}
+        self.names = []  # every control's name, in the window's order, repeats included
         self.tabs = []
-        self._index(node, "")
+        self._index(node)
 
-    def _index(self, node, group):
+    def _index(self, node):
         for child in node:
             if child is None:
                 continue
             role = child.getRole()
-            if role == pyatspi.ROLE_PANEL and child.name:
-                self._index(child, child.name + "/")
-            elif role == pyatspi.ROLE_PAGE_TAB:
+            if role == pyatspi.ROLE_PAGE_TAB:
                 self.tabs.append(child)
-            elif role == pyatspi.ROLE_COMBO_BOX:
-                name = label_of(child, group)
-                if name is None:  # the port box: its field carries the name
-                    name = next((c.name for c in child if c is not None and c.getRole() in EDITABLE_ROLES), "")
-                self.controls.setdefault(group + name, child)
             elif role in CONTROL_ROLES:
                 if role == pyatspi.ROLE_LABEL:
                     # Labels name their controls; only the status line is read.
                     if child.description == "Status line":
                         self.controls["Status line"] = child
                     continue
-                self.controls.setdefault(group + child.name, child)
+                self.names.append(child.name)
+                self.controls.setdefault(child.name, child)
             elif role in (pyatspi.ROLE_FILLER, pyatspi.ROLE_PAGE_TAB_LIST, pyatspi.ROLE_LAYERED_PANE,
                           pyatspi.ROLE_PANEL):
-                self._index(child, group)
+                self._index(child)
 
     def control(self, key):
         if key not in self.controls:
@@ -129,7 +112,10 @@ class Window:
         node = self.control(key)
         if node.getRole() == pyatspi.ROLE_COMBO_BOX:
             field = self._field_of(node)
-            return node.name if field is None else field.queryText().getText(0, -1)
+            # A drop list's value: the selected item of its list.
+            return field.queryText().getText(0, -1) if field is not None else next(
+                (i.name for c in node if c.getRole() == pyatspi.ROLE_LIST for i in c if i.getState().contains(
+                    pyatspi.STATE_SELECTED)), "")
         if node.getRole() == pyatspi.ROLE_LABEL:
             return node.name
         return node.queryText().getText(0, -1)

@@ -27,10 +27,10 @@ QUESTIONS = [
     "You are about to configure your Quorvale with the ability to send telemetry definitions at a rate that is more frequent then is normally recommended. Are you sure you want to do this?",
 ]
 # Controls that need a model (off at start) and those that a PL-RUX model turns off.
-MODEL_CONTROLS = ["Status/Don't Send '>'", "Serial Out High", "No Startup Packet", "Serial 9600 Baud", "TX Twist",
+MODEL_CONTROLS = ["Don't Send '>'", "Serial Out High", "No Startup Packet", "Serial 9600 Baud", "TX Twist",
                   "Edit Telemetry", "Frequency", "Send DAO"]
-NON_RUX_CONTROLS = ["Invert CD In", "Only Send Valid", "Send 300 Baud", "Timing/Quiet Time", "No TX Out on PTT In",
-                    "Timing/Calibration"]
+NON_RUX_CONTROLS = ["Invert CD In", "Only Send Valid", "Send 300 Baud", "Quiet Time", "No TX Out on PTT In",
+                    "Calibration"]
 TELEMETRY_FIELDS = ("Channels", "Definition Rate", "Definition Text")
 FINISHING = "quorvale3config: finishing the write before quitting"
 ABANDONED = "quorvale3config: write abandoned: the tracker may hold an incomplete configuration"
@@ -178,8 +178,8 @@ def close_telemetry(dialog, how):
 def startup_defaults():
     m = S.main
     for key, want in [("Callsign", "NOCALL"), ("Path", "WIDE1-1,WIDE2-1"), ("Frequency", "144.390"),
-                      ("Timing/Calibration", "128"), ("Configure/Serial port", tracker_link),
-                      ("Mic-E/Message", "In Service"), ("Timestamp", "None"), ("Status line", "")]:
+                      ("Calibration", "128"), ("Port", tracker_link),
+                      ("Mic-E Message", "In Service"), ("Timestamp", "None"), ("Status line", "")]:
         expect(key, m.text(key), want)
     expect("Timestamp items", m.items("Timestamp"), ["None", "HMS", "DHM"])
     wait_until("Callsign has no focus", 10, lambda: m.focused("Callsign"))
@@ -190,9 +190,9 @@ def startup_defaults():
 def exclusions():
     m = S.main
     for press, cleared, on, off in [
-            ("Send NMEA", "Mic-E/Enable", ["Timestamp"], ["Symbol", "Table", "Transmit Altitude",
-                                            "Mic-E/Force Printable", "Mic-E/Message"]),
-            ("Mic-E/Enable", "Send NMEA", ["Symbol", "Mic-E/Force Printable"], ["Timestamp"])]:
+            ("Send NMEA", "Mic-E Enable", ["Timestamp"], ["Symbol", "Symbol Table", "Transmit Altitude",
+                                            "Force Printable", "Mic-E Message"]),
+            ("Mic-E Enable", "Send NMEA", ["Symbol", "Force Printable"], ["Timestamp"])]:
         m.press(press)
         wait_until(f"{press} did not clear {cleared}", 10, lambda: not m.checked(cleared))
         expect_enabled(m, True, on)
@@ -200,7 +200,7 @@ def exclusions():
 
 
 def write_before_read():
-    S.main.press("Configure/Write Config")
+    S.main.press("Write Config")
     answer("Read Version First", "OK", "You must read the version before writing the config",
            picture="message-box.png")
     no_write_question()
@@ -209,7 +209,7 @@ def write_before_read():
 
 def read_model(model, off):
     use_tracker(model)
-    command("Configure/Read Config", READ_OK)
+    command("Read Config", READ_OK)
     for key, setting in [("Callsign", "primary.callsign"), ("Path", "primary.path")]:
         expect(key, S.main.text(key), tracker_setting(model, setting))
     expect_enabled(S.main, False, off)
@@ -224,17 +224,17 @@ def read_model_4():
 def write_callsign():
     want = expected_image(4, **{"primary.callsign": '"N0CALL-7"'})
     S.main.set_text("Callsign", "n0call-7")  # typed letters become capitals
-    command("Configure/Write Config", WRITTEN_OK)
+    command("Write Config", WRITTEN_OK)
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
     expect("Callsign", S.main.text("Callsign"), "N0CALL-7")
 
 
 def questions_ok():
     m = S.main
-    m.select("Mic-E/Message", 7)
+    m.select("Mic-E Message", 7)
     m.set_text("Path", "WIDE1-1,WIDE5-5")
-    expect("SmartBeaconing", m.checked("SmartBeaconing/Enable"), False)
-    m.set_text("Timing/Auto TX Rate", "60")
+    expect("SmartBeaconing", m.checked("SmartBeaconing Enable"), False)
+    m.set_text("Auto TX Rate", "60")
     dialog = open_telemetry()
     set_checked(dialog, "Send Telemetry", True)
     dialog.set_text("Definition Rate", "10")
@@ -242,15 +242,15 @@ def questions_ok():
     want = expected_image(4, **{"primary.mic_e_message": "7", "primary.path": '"WIDE1-1,WIDE5-5"',
                                 "primary.auto_tx_rate": "60", "primary.send_telemetry": "1",
                                 "primary.telemetry_def_rate": "10"})
-    command("Configure/Write Config", WRITTEN_OK, [(text, "OK") for text in QUESTIONS])
+    command("Write Config", WRITTEN_OK, [(text, "OK") for text in QUESTIONS])
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
-    expect("Message", m.text("Mic-E/Message"), "Emergency!")
+    expect("Message", m.text("Mic-E Message"), "Emergency!")
 
 
 def question_cancel():
     before = tracker_bytes()
     S.main.set_text("Callsign", "CANCEL-1")
-    S.main.press("Configure/Write Config")
+    S.main.press("Write Config")
     answer(WRITE_CAPTION, "OK", QUESTIONS[0])
     answer(WRITE_CAPTION, "Cancel", QUESTIONS[1])
     time.sleep(0.5)  # settles; the checks below hold at any later time too
@@ -299,7 +299,7 @@ def save_and_load():
 
 
 def tab_switch():
-    command("Configure/Read Config", READ_OK)
+    command("Read Config", READ_OK)
     m = S.main
     m.set_text("Callsign", "TAB-1")
     m.switch_tab(1)
@@ -309,6 +309,15 @@ def tab_switch():
     for tab, kept in [(0, "TAB-1"), (1, "TAB-2"), (0, "TAB-1")]:
         m.switch_tab(tab)
         wait_until(f"{kept} lost", 10, lambda: m.text("Callsign") == kept)
+
+
+def accessible_names():
+    """Drop lists are named by their label, every control by a name of its own; two tabs, no hidden buttons."""
+    m = Window(S.main.node)
+    keys = ("Timestamp", "Mic-E Message", "Mic-E Path", "Port")
+    expect("drop lists", [m.control(key).getRoleName() for key in keys], ["combo box"] * len(keys))
+    expect("names said twice", sorted({n for n in m.names if m.names.count(n) > 1}), [])
+    expect("tabs", [t.name for t in m.tabs], ["Primary", "Secondary"])
 
 
 def telemetry_dialog():
@@ -368,12 +377,12 @@ def signals_during_a_write(when, signals, want_code, want_lines):
     stop(S.program)
     use_tracker(4)
     start_program("signals.log", "w")
-    command("Configure/Read Config", READ_OK)
+    command("Read Config", READ_OK)
     if when == "Reading Version":
         use_tracker(4, "--reply-delay", "3000")
     want_image = expected_image(4, **{"primary.callsign": '"SIGNAL-1"'}) if want_lines == [FINISHING] else tracker_bytes()
     S.main.set_text("Callsign", "SIGNAL-1")
-    S.main.press("Configure/Write Config")
+    S.main.press("Write Config")
     wait_until(f"no {when!r} in the status line", 30, lambda: S.main.text("Status line").startswith(when))
 
     def lines():
@@ -400,6 +409,7 @@ SCENARIOS = [
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),
     ("a tab switch keeps the edits of each bank", tab_switch),
+    ("screen readers: names by label, once each, two tabs", accessible_names),
     ("telemetry dialog: OK, Cancel, close box, Esc, keyboard order", telemetry_dialog),
 ] + [(f"{how} ends the program with exit code 0", lambda how=how: ends_with_exit_code_0(how))
      for how in ("Esc", "Quit", "the close box")] + [

@@ -25,7 +25,7 @@ def main():
     try:
         main_window = Window(top_window(application("quorvale3config", 60), "Quorvale3Config v1.4", 60))
         say('window "Quorvale3Config v1.4" is up; pressing "Read Config"')
-        main_window.press("Configure/Read Config")
+        main_window.press("Read Config")
         wait_until("no \"Read Config Successful\"", 60,
                    lambda: main_window.text("Status line") == "Read Config Successful")
         say("status field: Read Config Successful")

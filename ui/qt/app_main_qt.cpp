@@ -9,6 +9,7 @@
 
 #include "qv3_version.h"
 #include "ui/main_window.h"
+#include "ui/qt/accessible_qt.h"
 #include "ui/qt/end_signals_qt.h"
 #include "ui/qt/main_window_qt.h"
 
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("quorvale3config"));
     QApplication::setDesktopFileName(QStringLiteral("quorvale3config"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvale3config.png")));
+    qv3::install_accessible_interfaces();
 
     auto window = qv3::create_main_window(the_app, port_name);
     // A signal that comes before this point finds nothing being written.

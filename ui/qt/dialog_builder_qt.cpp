@@ -1,6 +1,7 @@
 // Builds a dialog's Qt widgets from its layout table: one widget a control, placed by dialog units.
 #include "ui/qt/dialog_builder_qt.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,7 @@
 
 #include <vector>
 
-#include "ui/control_ids.h"
+#include "ui/control_names.h"
 #include "ui/field_binding.h"
 #include "ui/qt/port_box_qt.h"
 
@@ -33,16 +34,6 @@ constexpr const char* kRulesProperty = "qv3Rules";
 // Visible height of a list's closed box; the layout's height includes the
 // dropped-down list.
 constexpr int kClosedListHeight = 14;
-
-// Controls without a label of their own, named for screen readers by what they are.
-struct UnlabelledName {
-    int id;
-    const char* name;
-};
-constexpr UnlabelledName kUnlabelledNames[] = {
-    {IDC_PORT, "Serial port"},
-    {IDE_POWER_SWITCH_TIME, "Power Switch time"},
-};
 
 int mul_div(int value, int numerator, int denominator) {
     // MulDiv rounds half away from zero; dialog units are never negative here.
@@ -67,7 +58,7 @@ bool takes_focus(ControlKind kind) {
     }
 }
 
-QString text_of(const char* text) { return QString::fromLatin1(text); }
+QString text_of(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QWidget* make_edit(const LayoutControl& control) {
     if (control.rules & kRuleMultiLine) {
@@ -138,8 +129,16 @@ QWidget* make_control(const LayoutControl& control) {
             if (control.rules & kRuleDefault) button->setDefault(true);
             return button;
         }
-        case ControlKind::DropList:
-            return new QComboBox;
+        case ControlKind::DropList: {
+            auto* box = new QComboBox;
+            // The chosen item is its list's selected one even while the list is
+            // closed, where a screen reader looks for a list's value.
+            QObject::connect(box, &QComboBox::currentIndexChanged, box, [box](int index) {
+                box->view()->selectionModel()->select(box->model()->index(index, 0),
+                                                      QItemSelectionModel::ClearAndSelect);
+            });
+            return box;
+        }
         case ControlKind::ComboEdit: {
             QComboBox* box = make_port_box();
             if (control.read_limit > 0) box->lineEdit()->setMaxLength(static_cast<int>(control.read_limit));
@@ -162,7 +161,7 @@ DialogRect closed_rect(const LayoutControl& control) {
 
 DialogUnits dialog_units_of(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(QString::fromLatin1(kAlphabet));
+    const int letters = metrics.horizontalAdvance(text_of(kAlphabet));
     return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
 }
 
@@ -226,8 +225,11 @@ void build_dialog(QWidget& dialog, const DialogLayout& layout, QtForm& form) {
         if (control.id != kNoControlId) form.controls[control.id] = widget;
         // A bound field's meaning, as the Windows window shows it.
         if (const std::string_view help = control_help(layout, control.id); !help.empty()) {
-            widget->setToolTip(QString::fromLatin1(help.data(), static_cast<qsizetype>(help.size())));
+            widget->setToolTip(text_of(help));
         }
+        // The layout's name for every control a screen reader says by name;
+        // the status line's name is its text.
+        if (control.kind != ControlKind::StatusText) widget->setAccessibleName(text_of(control_name(layout, control.id)));
         if (takes_focus(control.kind)) {
             focus_order.push_back(widget);
         } else if (control.kind != ControlKind::Tabs) {
@@ -236,23 +238,12 @@ void build_dialog(QWidget& dialog, const DialogLayout& layout, QtForm& form) {
         made.emplace_back(&control, widget);
     }
 
-    // Names for screen readers: a label names the control it describes (and
-    // gives it keyboard focus when clicked); buttons and check boxes are named
-    // by their own text.
+    // A label is its control's buddy: clicking it gives the control the focus,
+    // and a screen reader finds the label beside the control's name.
     for (const auto& [control, widget] : made) {
         if (control->kind != ControlKind::Label) continue;
         const auto described = form.controls.find(control->describes);
-        if (described == form.controls.end()) continue;
-        static_cast<QLabel*>(widget)->setBuddy(described->second);
-        described->second->setAccessibleName(text_of(control->text));
-    }
-    for (const UnlabelledName& unlabelled : kUnlabelledNames) {
-        const auto found = form.controls.find(unlabelled.id);
-        if (found == form.controls.end() || !found->second->accessibleName().isEmpty()) continue;
-        // A combo box is named by its text on Linux; its field carries the name.
-        auto* box = qobject_cast<QComboBox*>(found->second);
-        QWidget* named = box != nullptr && box->lineEdit() != nullptr ? box->lineEdit() : found->second;
-        named->setAccessibleName(QString::fromLatin1(unlabelled.name));
+        if (described != form.controls.end()) static_cast<QLabel*>(widget)->setBuddy(described->second);
     }
     for (std::size_t i = 1; i < focus_order.size(); ++i) QWidget::setTabOrder(focus_order[i - 1], focus_order[i]);
 }
