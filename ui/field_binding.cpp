@@ -54,7 +54,7 @@ void show_bound_fields(WindowHandle window, const DialogLayout& layout, const Co
     visit_bound_fields(layout, record, [window](const LayoutControl& c, const auto& value) {
         using T = std::remove_cvref_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::string>) {
-            set_text(window, c.id, value);
+            show_tracker_text(window, c.id, value);
         } else if constexpr (std::is_same_v<T, char>) {
             show_character(window, c.id, value);
         } else if constexpr (std::is_same_v<T, float>) {
@@ -74,9 +74,13 @@ void store_bound_fields(WindowHandle window, const DialogLayout& layout, ConfigR
     visit_bound_fields(layout, record, [window](const LayoutControl& c, auto& field) {
         using T = std::remove_cvref_t<decltype(field)>;
         if constexpr (std::is_same_v<T, std::string>) {
-            field = read_text_field(window, c.id);
+            // A text the tracker cannot store leaves the field as it was
+            // (unstorable_text finds it first, where it matters).
+            const TrackerText text = read_text_field(window, c.id);
+            if (text.outcome == TrackerTextOutcome::Stored) field = text.bytes;
         } else if constexpr (std::is_same_v<T, char>) {
-            field = read_character_field(window, c.id);
+            const TrackerText text = read_character_field(window, c.id);
+            if (text.outcome == TrackerTextOutcome::Stored) field = text.bytes.empty() ? '\0' : text.bytes.front();
         } else if constexpr (std::is_same_v<T, float>) {
             field = read_frequency_field(window, c.id);
         } else if (c.kind == ControlKind::CheckBox) {
@@ -89,6 +93,21 @@ void store_bound_fields(WindowHandle window, const DialogLayout& layout, ConfigR
             field = static_cast<T>(read_decimal_field(window, c.id));
         }
     });
+}
+
+std::optional<UnstorableText> unstorable_text(WindowHandle window, const DialogLayout& layout) {
+    for (const LayoutControl& control : layout.controls) {
+        const ConfigField* field = find_config_field(control.field);
+        if (control.id == kNoControlId || field == nullptr) continue;
+        TrackerText text;
+        if (field->kind == FieldKind::Text) {
+            text = read_text_field(window, control.id);
+        } else if (field->kind == FieldKind::Char) {
+            text = read_character_field(window, control.id);
+        }
+        if (text.outcome != TrackerTextOutcome::Stored) return UnstorableText{control.id, tracker_text_problem(text)};
+    }
+    return std::nullopt;
 }
 
 std::string_view control_help(const DialogLayout& layout, int id) {

@@ -4,7 +4,8 @@
 // for the Windows dialogs, ui/qt/form_access_qt.cpp for the native window, and
 // tests/ui/ui_fakes.cpp (an in-memory table of controls) for tests.
 // A control that does not exist reads as empty, unchecked and unselected, and
-// writes to it do nothing.
+// writes to it do nothing. Texts cross as UTF-8, what was typed; a count of
+// characters counts characters, not bytes.
 #pragma once
 
 #include <cstddef>
@@ -42,5 +43,8 @@ void clear_list(WindowHandle window, int id);
 void set_enabled(WindowHandle window, int id, bool enabled);
 
 bool is_enabled(WindowHandle window, int id);
+
+// Gives the control the keyboard focus (the window's focus once it is active again).
+void set_focus(WindowHandle window, int id);
 
 }  // namespace qv3

@@ -3,10 +3,12 @@
 
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
 #include "ui/form_binding.h"
 #include "ui/form_fields.h"
 #include "ui/host_services.h"
+#include "ui/text_refusal.h"
 #include "ui/window_commands.h"
 
 namespace qv3 {
@@ -30,13 +32,17 @@ std::vector<PortInfo> enumerate_ports(App& app) {
 }
 
 std::string selected_port_name(const App& app) {
-    std::string name = get_text(app.window, IDC_PORT, kShortFieldMaxChars);
-    if (name.size() > kShortFieldMaxChars) name.resize(kShortFieldMaxChars);
-    return name;
+    return first_characters(get_text(app.window, IDC_PORT, kShortFieldMaxChars), kShortFieldMaxChars);
 }
 
 void on_tab_changed(App& app, int tab_index) {
     if (tab_index != Primary && tab_index != Secondary) return;
+    // The bank shown keeps the form until the tracker can store its texts:
+    // storing it would drop the typed text, so the tab goes back.
+    if (refuse_unstorable_text(app.window, kMainWindowLayout)) {
+        set_selection(app.window, IDC_TAB, static_cast<int>(bank_index(app.record)));
+        return;
+    }
     form_to_record(app.window, app.record);
     app.record.active_bank = tab_index;
     record_to_form(app.window, app.record);

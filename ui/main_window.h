@@ -56,7 +56,10 @@ std::vector<PortInfo> enumerate_ports(App& app);
 std::string selected_port_name(const App& app);
 
 // The tab control now shows tab_index (0 or 1; anything else is ignored): the
-// form goes into the bank shown until now and the new bank is shown.
+// form goes into the bank shown until now and the new bank is shown. While a
+// text holds a character the tracker cannot store, the switch is refused as
+// Save refuses it (ui/text_refusal.h) and the tab control shows the bank
+// shown until now again.
 void on_tab_changed(App& app, int tab_index);
 
 // Asked before quitting while a write is going out, captioned

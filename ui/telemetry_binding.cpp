@@ -5,6 +5,7 @@
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
 #include "ui/form_fields.h"
+#include "ui/text_refusal.h"
 
 namespace qv3 {
 
@@ -36,8 +37,7 @@ DialogAction telemetry_dialog_command(WindowHandle dialog, ConfigRecord& record,
             telemetry_update_enabling(dialog);
             return DialogAction::Stay;
         case IDB_TELEMETRY_OK:
-            telemetry_form_to_record(dialog, record);
-            return DialogAction::Close;
+            return telemetry_dialog_close_box(dialog, record);
         case IDB_TELEMETRY_CANCEL:
             return DialogAction::Close;
         default:
@@ -46,6 +46,7 @@ DialogAction telemetry_dialog_command(WindowHandle dialog, ConfigRecord& record,
 }
 
 DialogAction telemetry_dialog_close_box(WindowHandle dialog, ConfigRecord& record) {
+    if (refuse_unstorable_text(dialog, kTelemetryDialogLayout)) return DialogAction::Stay;
     telemetry_form_to_record(dialog, record);
     return DialogAction::Close;
 }

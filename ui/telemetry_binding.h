@@ -31,10 +31,12 @@ void telemetry_update_enabling(WindowHandle dialog);
 void telemetry_dialog_opened(WindowHandle dialog, const ConfigRecord& record);
 
 // A click on control id: "Send Telemetry" updates the enabling; OK stores the
-// form and closes; Cancel (also Esc) closes without storing.
+// form and closes; Cancel (also Esc) closes without storing. OK refuses a
+// text the tracker cannot store (ui/text_refusal.h): the dialog stays open
+// and nothing is stored.
 DialogAction telemetry_dialog_command(WindowHandle dialog, ConfigRecord& record, int id);
 
-// The close box: stores the form, like OK, and closes.
+// The close box: stores the form and closes, like OK, and refuses as OK does.
 DialogAction telemetry_dialog_close_box(WindowHandle dialog, ConfigRecord& record);
 
 }  // namespace qv3

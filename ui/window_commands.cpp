@@ -4,8 +4,10 @@
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
 #include "model/image_encoder.h"
+#include "ui/dialog_layouts.h"
 #include "ui/form_binding.h"
 #include "ui/host_services.h"
+#include "ui/text_refusal.h"
 
 namespace qv3 {
 
@@ -42,7 +44,7 @@ void start_device_query(App& app, ProtocolState follow_up) {
 }
 
 void write_config(App& app) {
-    if (refused_during_write(app)) return;
+    if (refused_during_write(app) || refuse_unstorable_text(app.window, kMainWindowLayout)) return;
     form_to_record(app.window, app.record);
     if (!model_known(app.record.device_model)) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
@@ -62,6 +64,7 @@ void send_tone(App& app, TestCommand command) {
 }
 
 void save_config(App& app) {
+    if (refuse_unstorable_text(app.window, kMainWindowLayout)) return;
     const std::optional<std::string> path = choose_save_file(app.window, kDefaultConfigFileName);
     if (!path) return;
     form_to_record(app.window, app.record);

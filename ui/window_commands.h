@@ -14,6 +14,9 @@ void start_device_query(App& app, ProtocolState follow_up);
 // read, the questions and the start of the write on the selected port.
 void write_config(App& app);
 
+// Write Config and Save first refuse a form whose texts the tracker cannot
+// store (ui/text_refusal.h): nothing is stored, asked, opened or sent.
+
 // While a write is going out (write_in_progress), the tracker commands and
 // "Load" are refused: nothing is sent or changed, and the status line says
 // kWriteInProgressStatus.

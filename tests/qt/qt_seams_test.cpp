@@ -1,4 +1,4 @@
-// The Qt side of the seams: controls by id, input rules, accessible names, questions, the port box.
+// The Qt side of the seams: controls by id, UTF-8 texts, input rules, accessible names, questions, the port box.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -79,8 +79,10 @@ TEST_F(QtSeams, ControlsAreReachedByIdWithTheirInputRules) {
     EXPECT_EQ(get_text(window, IDE_CALIBRATION, 99), "-5");
 }
 
-TEST_F(QtSeams, ScreenReadersHearDropListsByTheirLabel) {
+TEST_F(QtSeams, TextsCrossAsUtf8AndScreenReadersHearDropListsByTheirLabel) {
     const WindowHandle window = build(kMainWindowLayout);
+    set_text(window, IDE_STATUS_TEXT, "aßbÿcµ-Ω");  // (characters the font has: fontconfig looks for no other)
+    EXPECT_EQ(get_text(window, IDE_STATUS_TEXT, 7), "aßbÿcµ-");
     add_list_item(window, IDC_MIC_E_PATH, "Conventional");
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control_widget(window, IDC_MIC_E_PATH));
     EXPECT_EQ(list->text(QAccessible::Name) + "/" + list->text(QAccessible::Value), "Mic-E Path/Conventional");

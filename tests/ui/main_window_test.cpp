@@ -8,6 +8,7 @@
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
 #include "ui/end_requests.h"
+#include "ui/form_fields.h"
 #include "../test_support.h"
 #include "ui_fakes.h"
 
@@ -99,12 +100,13 @@ TEST_F(MainWindow, ThePortBoxListsTheNamesTheSerialLayerGives) {
 
 TEST_F(MainWindow, SwitchingTabsKeepsTheEditsOfEachBank) {
     app.record.callsign[1] = "SECOND";
+    app.record.status_text[1] = "\xB5\xFF";  // Latin-1, the tracker's own, shown as its characters
     app.record.smart_beacon_enable[1] = 1;
     start();
     type(IDE_CALLSIGN, "EDITED");
     on_tab_changed(app, Secondary);
     EXPECT_EQ(app.record.callsign[0], "EDITED");
-    EXPECT_EQ(text(IDE_CALLSIGN), "SECOND");
+    EXPECT_EQ(text(IDE_CALLSIGN) + text(IDE_STATUS_TEXT), "SECONDµÿ");
     EXPECT_TRUE(enabled(IDE_SLOW_SPEED));  // enabling follows the bank shown
 
     type(IDE_CALLSIGN, "SECOND-2");
@@ -142,6 +144,31 @@ TEST_F(MainWindow, WriteIsRefusedBeforeAVersionIsReadButTheFormIsStored) {
     EXPECT_EQ(app.record.callsign[0], "N0XYZ");
     EXPECT_TRUE(fake_serial().opened.empty());
     EXPECT_FALSE(enabled(IDB_EDIT_TELEMETRY));  // enabling applied again
+}
+
+// A character the tracker cannot store stops Save, Write Config and a bank
+// switch before anything is opened, asked or stored; the field takes the focus.
+TEST_F(MainWindow, ACharacterTheTrackerCannotStoreIsRefusedBeforeAnythingIsStored) {
+    const std::vector<std::tuple<int, int, std::string, std::string>> cases{  // command, control, typed, refused
+        {IDB_SAVE, IDE_STATUS_TEXT, "Café Ω 日本 🙂", "Status Text: the tracker cannot store the character 'Ω' (U+03A9)."},
+        {IDB_WRITE_CONFIG, IDE_PATH, "WIDE1-1,WIDEΩ2-1", "Path: the tracker cannot store the character 'Ω' (U+03A9)."},
+        {IDB_WRITE_CONFIG, IDE_SYMBOL, "日", "Symbol: the tracker cannot store the character '日' (U+65E5)."},
+        {IDC_TAB, IDE_CALLSIGN, "N0🙂", "Callsign: the tracker cannot store the character '🙂' (U+1F642)."},
+    };
+    start();
+    fill_list(app.window, IDC_TAB, kTabTexts);
+    const ConfigRecord before = app.record;
+    for (const auto& [command, id, typed, refused] : cases) {
+        reset_fake_host();
+        type(id, typed);
+        if (command == IDC_TAB) set_selection(app.window, IDC_TAB, Secondary);  // a click on the tab
+        command == IDC_TAB ? on_tab_changed(app, Secondary) : click(command);
+        EXPECT_EQ(log(), (std::vector<std::string>{"notice: Quorvale3Config | " + refused}));
+        EXPECT_EQ(std::make_tuple(fake_focus(app.window), get_selection(app.window, IDC_TAB), text(id)),
+                  std::make_tuple(id, 0, typed));
+        EXPECT_TRUE(app.record == before && fake_serial().opened.empty()) << refused;
+        type(id, "");
+    }
 }
 
 TEST_F(MainWindow, CutTextsAreShownShortenedAndNotWrittenButSaved) {

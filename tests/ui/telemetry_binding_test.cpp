@@ -88,6 +88,20 @@ TEST_F(TelemetryDialog, TheSecondaryTabsDialogChangesOnlyBankOne) {
     EXPECT_EQ(app.record, expected);
 }
 
+TEST_F(TelemetryDialog, OkAndTheCloseBoxRefuseACharacterTheTrackerCannotStoreAndStay) {
+    const ConfigRecord before = app.record;
+    telemetry_dialog_opened(dialog, app.record);
+    set_text(dialog, IDE_TELEMETRY_TEXT, "PARM.日本");
+    EXPECT_EQ(telemetry_dialog_command(dialog, app.record, IDB_TELEMETRY_OK), DialogAction::Stay);
+    EXPECT_EQ(telemetry_dialog_close_box(dialog, app.record), DialogAction::Stay);
+    EXPECT_EQ(fake_host().log.back(),
+              "notice: Quorvale3Config | Definition Text: the tracker cannot store the character '日' (U+65E5).");
+    EXPECT_TRUE(fake_focus(dialog) == IDE_TELEMETRY_TEXT && app.record == before && fake_host().log.size() == 2);
+    set_text(dialog, IDE_TELEMETRY_TEXT, "PARM.Température");  // é is the byte 0xE9
+    EXPECT_EQ(telemetry_dialog_command(dialog, app.record, IDB_TELEMETRY_OK), DialogAction::Close);
+    EXPECT_EQ(app.record.telemetry_text[0], "PARM.Temp\xE9rature");
+}
+
 TEST_F(TelemetryDialog, CancelKeepsTheRecordAndTheCloseBoxKeepsTheEdits) {
     const ConfigRecord before = app.record;
     telemetry_dialog_opened(dialog, app.record);

@@ -1,9 +1,11 @@
 // The ui tests' fakes: the form_access.h, host_services.h and serial_port.h functions over in-memory tables.
+#include <algorithm>
 #include <map>
 
 #include "device/com_port_list.h"
 #include "device/serial_port.h"
 #include "ui/control_ids.h"
+#include "ui/form_fields.h"
 #include "ui/host_services.h"
 #include "ui/telemetry_binding.h"
 #include "ui_fakes.h"
@@ -31,12 +33,15 @@ std::map<WindowHandle, FakeWindow>& windows() {
 
 FakeControl& control(WindowHandle window, int id) { return windows()[window][id]; }
 
+// No control has the id 0: its selection is the id of the focused control.
+FakeControl& focus(WindowHandle window) { return control(window, 0); }
+
 }  // namespace
 
 std::string get_text(WindowHandle window, int id, std::size_t max_chars) {
     const FakeControl& c = control(window, id);
     if (c.text_reads_fail) return std::string();
-    return c.text.substr(0, max_chars);
+    return first_characters(c.text, max_chars);
 }
 
 void set_text(WindowHandle window, int id, std::string_view text) {
@@ -76,6 +81,8 @@ void set_enabled(WindowHandle window, int id, bool enabled) { control(window, id
 
 bool is_enabled(WindowHandle window, int id) { return control(window, id).enabled; }
 
+void set_focus(WindowHandle window, int id) { focus(window).selection = id; }
+
 namespace test {
 
 WindowHandle new_fake_window() {
@@ -85,6 +92,8 @@ WindowHandle new_fake_window() {
 }
 
 void reset_fake_forms() { windows().clear(); }
+
+int fake_focus(WindowHandle window) { return std::max(focus(window).selection, 0); }
 
 std::vector<std::string> fake_list_items(WindowHandle window, int id) { return control(window, id).items; }
 

@@ -25,6 +25,8 @@ std::vector<std::string> fake_list_items(WindowHandle window, int id);
 std::vector<int> fake_disabled_controls(WindowHandle window);
 // From now on get_text of the control fails (and so reads as empty).
 void fake_fail_text_reads(WindowHandle window, int id);
+// The id of the control set_focus last gave the focus to; 0 when none.
+int fake_focus(WindowHandle window);
 
 // The scripted host.
 struct FakeHost {

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "ui/win32/control_text_win32.h"
+
 namespace qv3::driver {
 
 namespace {
@@ -89,16 +91,24 @@ std::optional<LRESULT> send(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return static_cast<LRESULT>(result);
 }
 
+// Texts cross in UTF-16, as the program's windows hold them, and as UTF-8 on the driver's lines.
 std::optional<std::string> text_of(HWND window) {
-    std::array<char, kTextBufferChars> buffer{};
-    const std::optional<LRESULT> length = send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
-    if (!length || *length < 0 || *length >= kTextBufferChars) return std::nullopt;
-    return std::string(buffer.data(), static_cast<std::size_t>(*length));
+    std::array<wchar_t, kTextBufferChars> buffer{};
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length) ||
+        length >= kTextBufferChars) {
+        return std::nullopt;
+    }
+    return utf8_from_utf16(std::wstring_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
 bool set_text_of(HWND window, const std::string& text) {
-    const std::optional<LRESULT> ok = send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    return ok && *ok;
+    const std::wstring wide = utf16_from_utf8(text);
+    DWORD_PTR ok = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
+                               kMessageTimeoutMs, &ok) &&
+           ok != 0;
 }
 
 bool click(HWND button) { return SendNotifyMessageA(button, BM_CLICK, 0, 0) != FALSE; }

@@ -157,7 +157,8 @@ read_config() {
 # Closes whatever a failed scenario left open, so that the next one starts clean.
 recover() {
   local caption
-  for caption in "$write_caption" "Read Version First" "Text Truncated" "Error" "Save As" "Open" "Telemetry Settings"; do
+  for caption in "$write_caption" "Read Version First" "Text Truncated" "Quorvale3Config" "Error" "Save As" "Open" \
+    "Telemetry Settings"; do
     while qv3ui_ask "dialog|$(field "$caption")|0" 5; do
       qv3ui_ask "close" 5 || break
       qv3ui_ask "gone|5000" 10 || break
@@ -276,6 +277,27 @@ write_callsign() {
   expected_image 4 "$work/expected.img" 'primary.callsign="N0CALL-7"' || return 1
   ask "set|1000|N0CALL-7" && ask "click|1005" && wait_status "$written_ok" || return 1
   expect_tracker_image "$work/expected.img" && expect "text|1000" "N0CALL-7"
+}
+
+# A character past Latin-1 stops Save and Write Config with a notice and the
+# focus on the field; "Café" is saved and written as the byte 0xE9 and read
+# back as "Café".
+refused_character() {
+  local refusal="Status Text: the tracker cannot store the character 'Ω' (U+03A9)." file="$work/cafe.qv3" button
+  cp "$work/tracker.img" "$work/before-refused.img" && rm -f "$file" && ask "set|1038|Café Ω 日本 🙂" || return 1
+  for button in 1093 1005; do  # the focus moves once the box has returned to the program
+    ask "click|$button" && answer_box "Quorvale3Config" 1 "$refusal" || return 1
+    qv3ui_wait_for 10 eval 'qv3ui_ask focus && [[ $QV3UI_REPLY == 1038 ]]' || { why="focus $QV3UI_REPLY"; return 1; }
+  done
+  expect "count-dialogs|Save As" "0" && expect "count-dialogs|$write_caption" "0" || return 1
+  cmp -s "$work/before-refused.img" "$work/tracker.img" || { why="the tracker's image changed"; return 1; }
+  ask "set|1038|Café" && ask "click|1093" && ask "dialog|Save As|10000" || return 1
+  ask "set|1148|$(field "$(qv3ui_windows_path "$file")")" && ask "click|1" && ask "gone|10000" || return 1
+  ask "use-main" && wait_status "File Saved" && ask "click|1005" && wait_status "$written_ok" || return 1
+  # qv3 prints the byte 0xE9 as é (and UTF-8's two bytes as two other characters).
+  "$qv3" show "$file" | grep -qx 'primary.status_text = "Café"' &&
+    [[ "$(tracker_setting 4 primary.status_text)" == '"Café"' ]] || { why="no Café as Caf and 0xE9"; return 1; }
+  ask "set|1038|other" && read_config && expect "text|1038" "Café"
 }
 
 # "Read Config" pressed while the image goes out is refused; the write lands whole.
@@ -429,6 +451,7 @@ main() {
     scenario "Read Config from a 128-byte model (2)" read_model_2
     scenario "Read Config from a 256-byte model (4)" read_model_4
     scenario "edited callsign written as qv3 encode's image" write_callsign
+    scenario "a character past Latin-1 refused; Café saved and written" refused_character
     scenario "Read Config during a write: refused, the write lands" read_during_write
     scenario "four write questions answered OK, image written" questions_ok
     scenario "a write question answered Cancel: nothing written" question_cancel

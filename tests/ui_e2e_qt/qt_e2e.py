@@ -298,6 +298,30 @@ def save_and_load():
     expect("Callsign", S.main.text("Callsign"), "SAVED-2")
 
 
+def refused_character():
+    """A character past Latin-1 stops Save and Write Config; "Café" is saved and written as the byte 0xE9."""
+    m, before, path = S.main, tracker_bytes(), os.path.join(work, "cafe.qv3")
+    if os.path.exists(path):
+        os.remove(path)
+    m.set_text("Status Text", "Café Ω 日本 🙂")
+    for button in ("Save", "Write Config"):
+        m.press(button)
+        answer("Quorvale3Config", "OK", "Status Text: the tracker cannot store the character 'Ω' (U+03A9).",
+               picture="refused.png")
+        wait_until("Status Text has no focus", 10, lambda: m.focused("Status Text"))
+    no_write_question()
+    check(tracker_bytes() == before and not os.path.exists(path), "saved or written")
+    m.set_text("Status Text", "Café")
+    file_dialog("Save", "Save As", "config1.qv3", path, "File Saved")
+    command("Write Config", WRITTEN_OK)
+    # qv3 prints the byte 0xE9 as é (and UTF-8's two bytes as two other characters).
+    check('primary.status_text = "Café"' in qv3_lines("show", path), "qv3 show: no Café in the file")
+    expect("the tracker's status text", tracker_setting(4, "primary.status_text"), "Café")
+    m.set_text("Status Text", "other")
+    command("Read Config", READ_OK)
+    expect("Status Text", m.text("Status Text"), "Café")
+
+
 def tab_switch():
     command("Read Config", READ_OK)
     m = S.main
@@ -405,6 +429,7 @@ SCENARIOS = [
                                                                   "Edit Telemetry", "Send DAO"] + NON_RUX_CONTROLS)),
     ("Read Config from a 256-byte model (4)", read_model_4),
     ("edited callsign written as qv3 encode's image", write_callsign),
+    ("a character past Latin-1 refused; Café saved and written", refused_character),
     ("four write questions answered OK, image written", questions_ok),
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),

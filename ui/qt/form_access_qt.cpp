@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "ui/form_fields.h"
 #include "ui/qt/dialog_builder_qt.h"
 #include "ui/qt/qt_form.h"
 
@@ -15,25 +16,23 @@ namespace qv3 {
 
 namespace {
 
-// Texts are single bytes, as on Windows: one character is one byte, so the
-// form's character limits mean the same on both.
-std::string bytes_of(const QString& text, std::size_t max_chars) {
-    QByteArray bytes = text.toLatin1();
-    if (static_cast<std::size_t>(bytes.size()) > max_chars) bytes.truncate(static_cast<qsizetype>(max_chars));
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+// Texts cross the seam as UTF-8, what was typed; the form's limits count characters.
+std::string utf8_of(const QString& text, std::size_t max_chars) {
+    const QByteArray bytes = text.toUtf8();
+    return first_characters(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), max_chars);
 }
 
 QString qstring_of(std::string_view text) {
     text = text.substr(0, text.find('\0'));
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // A multi-line field keeps line breaks as CR LF in the record, as a Windows
 // edit does; the widget itself holds plain line feeds.
-std::string with_crlf(const QString& text) {
+QString with_crlf(const QString& text) {
     QString crlf = text;
     crlf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return crlf.toLatin1().toStdString();
+    return crlf;
 }
 
 }  // namespace
@@ -47,15 +46,11 @@ QWidget* control_widget(WindowHandle window, int id) {
 
 std::string get_text(WindowHandle window, int id, std::size_t max_chars) {
     QWidget* widget = control_widget(window, id);
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return bytes_of(edit->text(), max_chars);
-    if (auto* box = qobject_cast<QComboBox*>(widget)) return bytes_of(box->currentText(), max_chars);
-    if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
-        std::string bytes = with_crlf(text->toPlainText());
-        if (bytes.size() > max_chars) bytes.resize(max_chars);
-        return bytes;
-    }
-    if (auto* label = qobject_cast<QLabel*>(widget)) return bytes_of(label->text(), max_chars);
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return bytes_of(button->text(), max_chars);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return utf8_of(edit->text(), max_chars);
+    if (auto* box = qobject_cast<QComboBox*>(widget)) return utf8_of(box->currentText(), max_chars);
+    if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) return utf8_of(with_crlf(text->toPlainText()), max_chars);
+    if (auto* label = qobject_cast<QLabel*>(widget)) return utf8_of(label->text(), max_chars);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return utf8_of(button->text(), max_chars);
     return std::string();
 }
 
@@ -123,6 +118,12 @@ void set_enabled(WindowHandle window, int id, bool enabled) {
 bool is_enabled(WindowHandle window, int id) {
     const QWidget* widget = control_widget(window, id);
     return widget != nullptr && widget->isEnabled();
+}
+
+void set_focus(WindowHandle window, int id) {
+    QWidget* widget = control_widget(window, id);
+    if (auto* tabs = qobject_cast<QTabWidget*>(widget)) widget = tabs->tabBar();
+    if (widget != nullptr) widget->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace qv3

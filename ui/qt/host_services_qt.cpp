@@ -22,7 +22,7 @@ constexpr const char* kConfigExtension = "qv3";
 
 QString qstring_of(std::string_view text) {
     text = text.substr(0, text.find('\0'));
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // Once a modal window has closed, the main window takes the keyboard back
@@ -54,8 +54,8 @@ std::optional<std::string> run_file_dialog(WindowHandle owner, QFileDialog::Acce
     // Save asks before replacing a file (Qt's default); Open takes a name
     // that does not exist yet, and the load reports it missing.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QString::fromLatin1(kConfigFilter));
-    dialog.setDefaultSuffix(QString::fromLatin1(kConfigExtension));
+    dialog.setNameFilter(QString::fromUtf8(kConfigFilter));
+    dialog.setDefaultSuffix(QString::fromUtf8(kConfigExtension));
     if (!initial_name.isEmpty()) dialog.selectFile(initial_name);
     const int answer = dialog.exec();
     reactivate(owner);

@@ -22,7 +22,7 @@ namespace {
 void insert_tabs(QTabWidget& tabs) {
     // Inserting the first tab selects it, which is no switch by the user.
     const QSignalBlocker quiet(&tabs);
-    for (const char* text : kTabTexts) tabs.addTab(new QWidget, QString::fromLatin1(text));
+    for (const char* text : kTabTexts) tabs.addTab(new QWidget, QString::fromUtf8(text));
 }
 
 void list_ports_with_descriptions(QComboBox& box) { fill_port_box(&box, list_ports().ports, kNoPortsText); }

@@ -31,18 +31,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
 
     qv3::forward_console_events(window);
 
+    // The wide loop: a typed character reaches the controls whole, whatever
+    // the system's code page.
     MSG message{};
     int exit_code = 0;
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) break;  // no queue to read
         if (got == 0) {  // the quit request: 0, or kExitWriteAbandoned after a write given up
             exit_code = static_cast<int>(message.wParam);
             break;
         }
-        if (IsDialogMessageA(window, &message)) continue;
+        if (IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     DestroyWindow(window);
     return exit_code;

@@ -3,12 +3,16 @@
 // The template is what the resource compiler makes of the same dialog written
 // in a .rc file: the dialog's styles and font, the predefined classes by
 // ordinal, the tab control by class name and each kind's styles as below, so
-// the dialog manager creates exactly the window the .rc described.
+// the dialog manager creates exactly the window the .rc described. The
+// dialogs are made by the wide functions, so that their windows hold any
+// character typed into them.
 #include "ui/win32/dialog_template_win32.h"
 
 #include <commctrl.h>
 
 #include <string_view>
+
+#include "ui/win32/control_text_win32.h"
 
 namespace qv3 {
 
@@ -38,9 +42,8 @@ struct TemplateWriter {
         word(value >> 16);
     }
     void byte(std::uint8_t value) { bytes.push_back(value); }
-    // The layouts hold ASCII texts, which widen one to one into UTF-16.
     void text(std::string_view value) {
-        for (const char c : value) word(static_cast<unsigned char>(c));
+        for (const wchar_t c : utf16_from_utf8(value)) word(static_cast<unsigned>(c));
         word(0);
     }
     void ordinal(WORD value) {
@@ -132,13 +135,13 @@ std::vector<std::uint8_t> dialog_template(const DialogLayout& layout) {
 HWND create_dialog(const DialogLayout& layout, HWND owner, DLGPROC procedure, LPARAM parameter) {
     const std::vector<std::uint8_t> bytes = dialog_template(layout);
     // The dialog manager copies what it needs while creating the dialog.
-    return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), owner,
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner,
                                       procedure, parameter);
 }
 
 INT_PTR run_modal_dialog(const DialogLayout& layout, HWND owner, DLGPROC procedure, LPARAM parameter) {
     const std::vector<std::uint8_t> bytes = dialog_template(layout);
-    return DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), owner,
+    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner,
                                    procedure, parameter);
 }
 

@@ -17,10 +17,10 @@ DWORD control_style(const LayoutControl& control);
 // dialog functions (the vector's storage is suitably aligned).
 std::vector<std::uint8_t> dialog_template(const DialogLayout& layout);
 
-// CreateDialogIndirectParamA over dialog_template(layout): a modeless dialog.
+// CreateDialogIndirectParamW over dialog_template(layout): a modeless dialog.
 HWND create_dialog(const DialogLayout& layout, HWND owner, DLGPROC procedure, LPARAM parameter);
 
-// DialogBoxIndirectParamA over dialog_template(layout): a modal dialog and its result.
+// DialogBoxIndirectParamW over dialog_template(layout): a modal dialog and its result.
 INT_PTR run_modal_dialog(const DialogLayout& layout, HWND owner, DLGPROC procedure, LPARAM parameter);
 
 }  // namespace qv3

@@ -1,10 +1,14 @@
-// The form_access.h functions for the Windows dialogs: controls reached by GetDlgItem and their messages.
+// The form_access.h functions for the Windows dialogs: controls reached by GetDlgItem and their wide messages.
 #include "ui/form_access.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
+#include <array>
 #include <string>
-#include <vector>
+
+#include "ui/form_fields.h"
+#include "ui/win32/control_text_win32.h"
 
 namespace qv3 {
 
@@ -14,25 +18,28 @@ HWND window_of(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 HWND control_of(WindowHandle window, int id) { return GetDlgItem(window_of(window), id); }
 
-int item_count(HWND control) { return static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0)); }
+// The tab control answers its own messages where the lists answer CB_ ones.
+bool is_tab_control(HWND control) {
+    std::array<wchar_t, 32> name{};
+    GetClassNameW(control, name.data(), static_cast<int>(name.size()));
+    return lstrcmpiW(name.data(), WC_TABCONTROLW) == 0;
+}
+
+int item_count(HWND control) {
+    return static_cast<int>(SendMessageW(control, is_tab_control(control) ? TCM_GETITEMCOUNT : CB_GETCOUNT, 0, 0));
+}
 
 }  // namespace
 
 std::string get_text(WindowHandle window, int id, std::size_t max_chars) {
-    if (control_of(window, id) == nullptr) return std::string();
-    // GetDlgItemTextA takes an int count; the form never asks for more than a few hundred.
-    constexpr std::size_t kLargestRead = 65535;
-    if (max_chars > kLargestRead) max_chars = kLargestRead;
-    std::vector<char> buffer(max_chars + 1, '\0');
-    const UINT copied = GetDlgItemTextA(window_of(window), id, buffer.data(), static_cast<int>(buffer.size()));
-    if (copied > max_chars) return std::string();
-    return std::string(buffer.data(), copied);
+    const HWND control = control_of(window, id);
+    if (control == nullptr) return std::string();
+    return first_characters(window_text_utf8(control), max_chars);
 }
 
 void set_text(WindowHandle window, int id, std::string_view text) {
-    if (control_of(window, id) == nullptr) return;
-    const std::string terminated(text.substr(0, text.find('\0')));
-    SetDlgItemTextA(window_of(window), id, terminated.c_str());
+    const HWND control = control_of(window, id);
+    if (control != nullptr) set_window_text_utf8(control, text);
 }
 
 bool get_check(WindowHandle window, int id) {
@@ -48,29 +55,35 @@ void set_check(WindowHandle window, int id, bool checked) {
 int get_selection(WindowHandle window, int id) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return -1;
-    const LRESULT selected = SendMessageA(control, CB_GETCURSEL, 0, 0);
-    return selected == CB_ERR ? -1 : static_cast<int>(selected);
+    const LRESULT selected = SendMessageW(control, is_tab_control(control) ? TCM_GETCURSEL : CB_GETCURSEL, 0, 0);
+    return selected < 0 ? -1 : static_cast<int>(selected);
 }
 
 void set_selection(WindowHandle window, int id, int index) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return;
-    // An index outside the list clears the selection, like -1.
+    // An index outside the list clears the selection, like -1. A tab control
+    // always shows one tab: there it selects nothing new, and, as a click on
+    // a tab would not, sends no TCN_SELCHANGE.
     const bool inside = index >= 0 && index < item_count(control);
-    SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(inside ? index : -1), 0);
+    if (is_tab_control(control)) {
+        if (inside) SendMessageW(control, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return;
+    }
+    SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(inside ? index : -1), 0);
 }
 
 void add_list_item(WindowHandle window, int id, std::string_view text) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return;
-    const std::string item(text.substr(0, text.find('\0')));
-    SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    const std::wstring item = utf16_from_utf8(text.substr(0, text.find('\0')));
+    SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
 void clear_list(WindowHandle window, int id) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return;
-    SendMessageA(control, CB_RESETCONTENT, 0, 0);
+    SendMessageW(control, CB_RESETCONTENT, 0, 0);
 }
 
 void set_enabled(WindowHandle window, int id, bool enabled) {
@@ -82,6 +95,12 @@ void set_enabled(WindowHandle window, int id, bool enabled) {
 bool is_enabled(WindowHandle window, int id) {
     const HWND control = control_of(window, id);
     return control != nullptr && IsWindowEnabled(control) != FALSE;
+}
+
+void set_focus(WindowHandle window, int id) {
+    const HWND control = control_of(window, id);
+    // The dialog manager's way: the default button follows, an edit's text is selected.
+    if (control != nullptr) SendMessageW(window_of(window), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 }  // namespace qv3

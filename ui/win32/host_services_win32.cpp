@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "ui/win32/control_text_win32.h"
+
 namespace qv3 {
 
 namespace {
@@ -40,17 +42,18 @@ std::string terminated(std::string_view text) { return std::string(text.substr(0
 
 }  // namespace
 
-// The questions and notices have no owner window and no icon.
+// The questions and notices have no owner window and no icon; their UTF-8
+// texts are shown whole through the wide function.
 bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text) {
-    const std::string title = terminated(caption);
-    const std::string body = terminated(text);
-    return MessageBoxA(nullptr, body.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
+    const std::wstring title = utf16_from_utf8(terminated(caption));
+    const std::wstring body = utf16_from_utf8(terminated(text));
+    return MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
 }
 
 void show_notice(WindowHandle, std::string_view caption, std::string_view text) {
-    const std::string title = terminated(caption);
-    const std::string body = terminated(text);
-    MessageBoxA(nullptr, body.c_str(), title.c_str(), MB_OK);
+    const std::wstring title = utf16_from_utf8(terminated(caption));
+    const std::wstring body = utf16_from_utf8(terminated(text));
+    MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK);
 }
 
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name) {

@@ -4,12 +4,15 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <string>
+
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
 #include "ui/host_services.h"
 #include "ui/main_window.h"
 #include "ui/win32/console_events_win32.h"
+#include "ui/win32/control_text_win32.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
@@ -30,10 +33,11 @@ void put_tab_control_below(HWND window) {
 void insert_tabs(HWND window) {
     const HWND tabs = GetDlgItem(window, IDC_TAB);
     for (int index = 0; index < static_cast<int>(kTabTexts.size()); ++index) {
-        TCITEMA item{};
+        std::wstring text = utf16_from_utf8(kTabTexts[static_cast<std::size_t>(index)]);
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(kTabTexts[static_cast<std::size_t>(index)]);
-        SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        item.pszText = text.data();
+        SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -65,7 +69,7 @@ void initialise(HWND window, App& app) {
 }
 
 void tab_changed(HWND window, App& app) {
-    const LRESULT selected = SendDlgItemMessageA(window, IDC_TAB, TCM_GETCURSEL, 0, 0);
+    const LRESULT selected = SendDlgItemMessageW(window, IDC_TAB, TCM_GETCURSEL, 0, 0);
     on_tab_changed(app, static_cast<int>(selected));
 }
 
