@@ -14,10 +14,10 @@ namespace qv3 {
 // Id of a control nothing refers to: labels, units and group boxes.
 constexpr int kNoControlId = -1;
 
-// The kinds of control. Every kind but Tabs, the statics and GroupBox is a
-// keyboard tab stop; the tab order is the order of the layout.
+// The kinds of control. Every kind but the statics and GroupBox is a keyboard
+// tab stop; the tab order is the order of the layout, round in a cycle.
 enum class ControlKind {
-    Tabs,        // the tab control whose tabs choose the bank the form shows
+    Tabs,        // the row of tabs that chooses the bank the form shows; arrow keys switch on it
     Label,       // right-aligned text standing to the left of the control it names
     Unit,        // left-aligned text standing to the right of its control
     StatusText,  // left-aligned, one line, shown as is (no '&' shortcut)

@@ -49,6 +49,13 @@ void on_tab_changed(App& app, int tab_index) {
     update_enabling(app.window, app.record);
 }
 
+void on_bank_key(App& app, int step) {
+    const int bank = static_cast<int>(bank_index(app.record));
+    const int next = ((bank + step) % 2 + 2) % 2;
+    set_selection(app.window, IDC_TAB, next);
+    on_tab_changed(app, next);
+}
+
 void on_quit_request(App& app) {
     if (write_in_progress(app.protocol) &&
         !ask_ok_cancel(app.window, kWriteQuestionCaption, kQuitDuringWriteQuestion)) {

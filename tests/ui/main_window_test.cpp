@@ -103,8 +103,10 @@ TEST_F(MainWindow, SwitchingTabsKeepsTheEditsOfEachBank) {
     app.record.status_text[1] = "\xB5\xFF";  // Latin-1, the tracker's own, shown as its characters
     app.record.smart_beacon_enable[1] = 1;
     start();
+    fill_list(app.window, IDC_TAB, kTabTexts);
     type(IDE_CALLSIGN, "EDITED");
-    on_tab_changed(app, Secondary);
+    on_bank_key(app, -1);  // Ctrl+Shift+Tab and Ctrl+PgUp go round, and the tab control follows
+    EXPECT_EQ(get_selection(app.window, IDC_TAB), Secondary);
     EXPECT_EQ(app.record.callsign[0], "EDITED");
     EXPECT_EQ(text(IDE_CALLSIGN) + text(IDE_STATUS_TEXT), "SECONDµÿ");
     EXPECT_TRUE(enabled(IDE_SLOW_SPEED));  // enabling follows the bank shown

@@ -77,8 +77,8 @@ const char* class_for(ControlKind kind) {
 }
 
 bool is_tab_stop(ControlKind kind) {
-    return kind != ControlKind::Tabs && kind != ControlKind::Label && kind != ControlKind::Unit &&
-           kind != ControlKind::StatusText && kind != ControlKind::GroupBox;
+    return kind != ControlKind::Label && kind != ControlKind::Unit && kind != ControlKind::StatusText &&
+           kind != ControlKind::GroupBox;
 }
 
 // The style bits that make a control its kind and carry its input rules, read
@@ -193,11 +193,12 @@ void check_dialog(HWND dialog, HWND units_of, const DialogLayout& layout, bool r
         check_control(dialog, units_of, children[i], *order[i], running);
     }
 
-    // Keyboard order: the layout's tab stops that can take the focus now.
+    // Keyboard order: the layout's tab stops that can take the focus now, in
+    // the order of the windows (the same round of the Tab key).
     std::vector<int> expected;
-    for (const LayoutControl& c : layout.controls) {
-        const HWND item = GetDlgItem(dialog, c.id);
-        if (is_tab_stop(c.kind) && item != nullptr && IsWindowEnabled(item)) expected.push_back(c.id);
+    for (const LayoutControl* c : order) {
+        const HWND item = GetDlgItem(dialog, c->id);
+        if (is_tab_stop(c->kind) && item != nullptr && IsWindowEnabled(item)) expected.push_back(c->id);
     }
     std::vector<int> got;
     const HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);

@@ -10,10 +10,11 @@ import subprocess
 import sys
 import time
 
-from pyatspi import STATE_ACTIVE, STATE_IS_DEFAULT
+from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_SELECTED
 
-from atspi_window import (KEY_ESCAPE, KEY_TAB, Failure, Window, application, close_window, node_gone, press_key,
-                          screenshot, top_window, wait_until, window_gone)
+from atspi_window import (CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
+                          Failure, Window, application, close_window, node_gone, press_key, screenshot, top_window,
+                          wait_until, window_gone)
 
 CAPTION = "Quorvale3Config v1.4"
 WRITE_CAPTION = "Quorvale3 Write"
@@ -335,6 +336,22 @@ def tab_switch():
         wait_until(f"{kept} lost", 10, lambda: m.text("Callsign") == kept)
 
 
+def keyboard_banks():
+    """Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch banks from a field; the tab row is in the Tab order."""
+    m = S.main
+    m.focus("Callsign")
+
+    def tabs():  # (selected, focused) of each tab
+        return [tuple(t.getState().contains(s) for s in (STATE_SELECTED, STATE_FOCUSED)) for t in m.tabs]
+    for key, held, bank in [(KEY_TAB, CONTROL, 1), (KEY_TAB, CONTROL | SHIFT, 0), (KEY_PAGE_DOWN, CONTROL, 1),
+                            (KEY_PAGE_UP, CONTROL, 0), (KEY_TAB, SHIFT, 0), (KEY_RIGHT, 0, 1), (KEY_LEFT, 0, 0)]:
+        press_key(key, held)  # the last three on the row of tabs, where the selected tab alone is focused
+        on_row = not held & CONTROL
+        want = [(i == bank, on_row and i == bank) for i in range(2)]
+        wait_until(f"key {key:x}+{held}: tabs {tabs()}", 10, lambda: tabs() == want and
+                   m.text("Callsign") == ("TAB-1", "TAB-2")[bank] and m.focused("Callsign") != on_row)
+
+
 def accessible_names():
     """Drop lists are named by their label, every control by a name of its own; two tabs, no hidden buttons."""
     m = Window(S.main.node)
@@ -434,6 +451,7 @@ SCENARIOS = [
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),
     ("a tab switch keeps the edits of each bank", tab_switch),
+    ("Ctrl+Tab, Ctrl+PgDn... and the tab row switch banks", keyboard_banks),
     ("screen readers: names by label, once each, two tabs", accessible_names),
     ("telemetry dialog: OK, Cancel, close box, Esc, keyboard order", telemetry_dialog),
 ] + [(f"{how} ends the program with exit code 0", lambda how=how: ends_with_exit_code_0(how))

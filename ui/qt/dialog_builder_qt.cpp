@@ -47,6 +47,7 @@ bool inside(const DialogRect& inner, const DialogRect& outer) {
 
 bool takes_focus(ControlKind kind) {
     switch (kind) {
+        case ControlKind::Tabs:
         case ControlKind::Edit:
         case ControlKind::CheckBox:
         case ControlKind::Button:
@@ -92,10 +93,11 @@ QWidget* make_edit(const LayoutControl& control) {
 QWidget* make_control(const LayoutControl& control) {
     switch (control.kind) {
         case ControlKind::Tabs: {
-            // One set of controls over the tabs: the pages stay empty.
+            // One set of controls over the tabs: the pages stay empty. The
+            // row of tabs is reached with Tab alone, as a Windows tab
+            // control is, and its arrow keys switch banks.
             auto* tabs = new QTabWidget;
-            tabs->setFocusPolicy(Qt::NoFocus);
-            tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
+            tabs->tabBar()->setFocusPolicy(Qt::TabFocus);
             return tabs;
         }
         case ControlKind::Label:
@@ -230,9 +232,11 @@ void build_dialog(QWidget& dialog, const DialogLayout& layout, QtForm& form) {
         // The layout's name for every control a screen reader says by name;
         // the status line's name is its text.
         if (control.kind != ControlKind::StatusText) widget->setAccessibleName(text_of(control_name(layout, control.id)));
-        if (takes_focus(control.kind)) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+            focus_order.push_back(tabs->tabBar());
+        } else if (takes_focus(control.kind)) {
             focus_order.push_back(widget);
-        } else if (control.kind != ControlKind::Tabs) {
+        } else {
             widget->setFocusPolicy(Qt::NoFocus);
         }
         made.emplace_back(&control, widget);

@@ -42,7 +42,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
             exit_code = static_cast<int>(message.wParam);
             break;
         }
-        if (IsDialogMessageW(window, &message)) continue;
+        if (qv3::forward_bank_key(window, message) || IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -87,7 +87,8 @@ DWORD control_style(const LayoutControl& control) {
     const DWORD base = WS_CHILD | WS_VISIBLE;
     const unsigned rules = control.rules;
     switch (control.kind) {
-        case ControlKind::Tabs: return base | WS_CLIPSIBLINGS;
+        // The row of tabs is a tab stop, on which the arrow keys switch banks.
+        case ControlKind::Tabs: return base | WS_CLIPSIBLINGS | WS_TABSTOP;
         case ControlKind::Label: return base | WS_GROUP | SS_RIGHT;
         case ControlKind::Unit: return base | WS_GROUP | SS_LEFT;
         case ControlKind::StatusText: return base | SS_LEFT | SS_NOPREFIX;

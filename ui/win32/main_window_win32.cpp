@@ -24,8 +24,9 @@ namespace {
 App* app_of(HWND window) { return reinterpret_cast<App*>(GetWindowLongPtrA(window, DWLP_USER)); }
 
 // Created first, the tab control lies above the controls standing on it and
-// would paint over them; below them, and clipping them, it cannot. It is no
-// tab stop, so the keyboard order of the controls stays the creation order.
+// would paint over them; below them, and clipping them, it cannot. Its place
+// in the keyboard order moves from first to last, between Load and Callsign
+// as before: the round the Tab key makes stays the layout's.
 void put_tab_control_below(HWND window) {
     SetWindowPos(GetDlgItem(window, IDC_TAB), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -73,7 +74,31 @@ void tab_changed(HWND window, App& app) {
     on_tab_changed(app, static_cast<int>(selected));
 }
 
+bool key_down(SHORT state) { return (state & 0x8000) != 0; }
+
 }  // namespace
+
+bool forward_bank_key(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || !key_down(GetKeyState(VK_CONTROL)) || key_down(GetKeyState(VK_MENU))) {
+        return false;
+    }
+    if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
+    App* app = app_of(window);
+    if (app == nullptr) return false;
+    switch (message.wParam) {
+        case VK_TAB:
+            on_bank_key(*app, key_down(GetKeyState(VK_SHIFT)) ? -1 : 1);
+            return true;
+        case VK_NEXT:
+            on_bank_key(*app, 1);
+            return true;
+        case VK_PRIOR:
+            on_bank_key(*app, -1);
+            return true;
+        default:
+            return false;
+    }
+}
 
 INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
