@@ -81,8 +81,8 @@ TEST_F(QtSeams, ControlsAreReachedByIdWithTheirInputRules) {
 
 TEST_F(QtSeams, TextsCrossAsUtf8AndScreenReadersHearDropListsByTheirLabel) {
     const WindowHandle window = build(kMainWindowLayout);
-    set_text(window, IDE_STATUS_TEXT, "aßbÿcµ-Ω");  // (characters the font has: fontconfig looks for no other)
-    EXPECT_EQ(get_text(window, IDE_STATUS_TEXT, 7), "aßbÿcµ-");
+    set_text(window, IDE_PATH, "aßbÿcµ-Ω");  // (characters the font has: fontconfig looks for no other)
+    EXPECT_EQ(get_text(window, IDE_PATH, 7), "AßBÿCµ-");
     add_list_item(window, IDC_MIC_E_PATH, "Conventional");
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control_widget(window, IDC_MIC_E_PATH));
     EXPECT_EQ(list->text(QAccessible::Name) + "/" + list->text(QAccessible::Value), "Mic-E Path/Conventional");

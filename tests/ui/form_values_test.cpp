@@ -1,4 +1,4 @@
-// Number texts of the form: strtol- and strtod-like reading, "%d" and "%3.3f" showing.
+// Texts of the form: strtol- and strtod-like number reading, "%d" and "%3.3f" showing, and upper-case fields' capitals.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/form_values.h"
+#include "ui/typed_capitals.h"
 
 namespace qv3 {
 namespace {
@@ -49,6 +50,15 @@ TEST(FormValues, FrequenciesShowThreeDecimalsOrAnExponentWhenTooLong) {
         {std::numeric_limits<float>::quiet_NaN(), "nan"},
     };
     for (const auto& [value, expected] : cases) EXPECT_EQ(format_frequency(value), expected);
+}
+
+// Callsign and Path capitals: only where the capital is a character the tracker can store.
+TEST(FormValues, TypedCapitalsStayWithinLatin1) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"n0call-7", "N0CALL-7"},  {"aßbÿcµ-5", "AßBÿCµ-5"}, {"àéîõø÷þ", "ÀÉÎÕØ÷Þ"},
+        {"wide1-1,wideω2-1", "WIDE1-1,WIDEω2-1"}, {"ÀZ09,-", "ÀZ09,-"}, {"a\xFF" "b", "A\xFF" "B"},
+    };
+    for (const auto& [typed, shown] : cases) EXPECT_EQ(typed_capitals(typed), shown) << typed;
 }
 
 }  // namespace

@@ -90,8 +90,8 @@ bool kind_and_rules_match(const LayoutControl& c, DWORD style) {
         case ControlKind::Unit:
         case ControlKind::StatusText: return (style & SS_TYPEMASK) == SS_LEFT;
         case ControlKind::Edit:
-            return ((style & ES_UPPERCASE) != 0) == rule(qv3::kRuleUpperCase) &&
-                   ((style & ES_NUMBER) != 0) == rule(qv3::kRuleDigitsOnly) &&
+            // The program keeps capitals itself: ES_UPPERCASE would make ones the tracker cannot store.
+            return (style & ES_UPPERCASE) == 0 && ((style & ES_NUMBER) != 0) == rule(qv3::kRuleDigitsOnly) &&
                    ((style & ES_MULTILINE) != 0) == rule(qv3::kRuleMultiLine) &&
                    ((style & ES_WANTRETURN) != 0) == rule(qv3::kRuleMultiLine) && (style & ES_AUTOHSCROLL) &&
                    !(style & (ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL));

@@ -280,8 +280,8 @@ write_callsign() {
 }
 
 # A character past Latin-1 stops Save and Write Config with a notice and the
-# focus on the field; "Café" is saved and written as the byte 0xE9 and read
-# back as "Café".
+# focus on the field; the upper-case rule keeps ß, ÿ and µ; "Café" is saved
+# and written as the byte 0xE9 and read back as "Café".
 refused_character() {
   local refusal="Status Text: the tracker cannot store the character 'Ω' (U+03A9)." file="$work/cafe.qv3" button
   cp "$work/tracker.img" "$work/before-refused.img" && rm -f "$file" && ask "set|1038|Café Ω 日本 🙂" || return 1
@@ -291,6 +291,7 @@ refused_character() {
   done
   expect "count-dialogs|Save As" "0" && expect "count-dialogs|$write_caption" "0" || return 1
   cmp -s "$work/before-refused.img" "$work/tracker.img" || { why="the tracker's image changed"; return 1; }
+  ask "set|1000|aßbÿcµ-5" && expect "text|1000" "AßBÿCµ-5" && ask "set|1000|N0CALL-7" || return 1
   ask "set|1038|Café" && ask "click|1093" && ask "dialog|Save As|10000" || return 1
   ask "set|1148|$(field "$(qv3ui_windows_path "$file")")" && ask "click|1" && ask "gone|10000" || return 1
   ask "use-main" && wait_status "File Saved" && ask "click|1005" && wait_status "$written_ok" || return 1

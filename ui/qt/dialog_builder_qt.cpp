@@ -20,6 +20,7 @@
 #include "ui/control_names.h"
 #include "ui/field_binding.h"
 #include "ui/qt/port_box_qt.h"
+#include "ui/typed_capitals.h"
 
 namespace qv3 {
 
@@ -186,9 +187,10 @@ void on_click(QWidget* widget, QObject* receiver, std::function<void()> clicked)
 }
 
 QString apply_input_rules(const QWidget* field, const QString& text) {
-    if (field == nullptr) return text;
-    const unsigned rules = field->property(kRulesProperty).toUInt();
-    return (rules & kRuleUpperCase) ? text.toUpper() : text;
+    if (field == nullptr || !(field->property(kRulesProperty).toUInt() & kRuleUpperCase)) return text;
+    // Each character stays one of the same length, so a cursor position keeps its place.
+    const QByteArray typed = text.toUtf8();
+    return text_of(typed_capitals(std::string_view(typed.constData(), static_cast<std::size_t>(typed.size()))));
 }
 
 void build_dialog(QWidget& dialog, const DialogLayout& layout, QtForm& form) {

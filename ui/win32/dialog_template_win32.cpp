@@ -94,8 +94,10 @@ DWORD control_style(const LayoutControl& control) {
         case ControlKind::StatusText: return base | SS_LEFT | SS_NOPREFIX;
         case ControlKind::GroupBox: return base | BS_GROUPBOX;
         case ControlKind::Edit: {
+            // No ES_UPPERCASE: its capitals of ß, ÿ and µ are no Latin-1
+            // characters. The program keeps the upper-case rule itself
+            // (ui/win32/input_rules_win32.h).
             DWORD style = base | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-            if (rules & kRuleUpperCase) style |= ES_UPPERCASE;
             if (rules & kRuleDigitsOnly) style |= ES_NUMBER;
             if (rules & kRuleMultiLine) style |= ES_MULTILINE | ES_WANTRETURN;
             return style;

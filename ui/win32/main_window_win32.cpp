@@ -13,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/win32/console_events_win32.h"
 #include "ui/win32/control_text_win32.h"
+#include "ui/win32/input_rules_win32.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
@@ -113,6 +114,10 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
             on_timer(*app);
             return TRUE;
         case WM_COMMAND:
+            if (HIWORD(wparam) == EN_CHANGE) {
+                keep_input_rules(window, kMainWindowLayout, LOWORD(wparam));
+                return TRUE;
+            }
             // Buttons and check boxes only; the Esc key arrives as IDCANCEL, the "Quit" button's id.
             if (HIWORD(wparam) != BN_CLICKED) return FALSE;
             on_command(*app, LOWORD(wparam));
