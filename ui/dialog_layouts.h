@@ -87,7 +87,9 @@ inline constexpr std::array kMainWindowControls{
     group("Mic-E", {166, 94, 184, 40}),
     named("Mic-E Enable", check(IDX_MIC_E, "Enable", {171, 106, 37, 10}, "mic_e_enable")),
     check(IDX_FORCE_PRINTABLE, "Force Printable", {171, 119, 64, 10}, "force_printable"),
-    label("Message", IDC_MIC_E_MESSAGE, {236, 103, 29, 8}),
+    // Two units taller than a label, one above and one below: the descender of
+    // its "g" stays inside while its text keeps its place in the native window.
+    label("Message", IDC_MIC_E_MESSAGE, {236, 102, 29, 10}),
     named("Mic-E Message", drop_list(IDC_MIC_E_MESSAGE, {267, 101, 76, 153}, "mic_e_message")),
     label("Path", IDC_MIC_E_PATH, {236, 119, 30, 8}),
     named("Mic-E Path", drop_list(IDC_MIC_E_PATH, {268, 117, 75, 140}, "mic_e_path")),
