@@ -24,10 +24,11 @@ bool ask_ok_cancel(WindowHandle owner, std::string_view caption, std::string_vie
 // A notice with an OK button.
 void show_notice(WindowHandle owner, std::string_view caption, std::string_view text);
 
-// The save-file dialog, offering initial_name; the chosen path, or nothing when cancelled.
+// The save-file dialog, offering initial_name; the chosen path (UTF-8, as the
+// files layer takes it), or nothing when cancelled.
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name);
 
-// The open-file dialog; the chosen path, or nothing when cancelled.
+// The open-file dialog; the chosen path (UTF-8), or nothing when cancelled.
 std::optional<std::string> choose_open_file(WindowHandle owner);
 
 // Shows the telemetry dialog modally over owner, editing record's bank
