@@ -260,7 +260,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
             }
         }
     }
-    // From the first byte on, Ctrl-C and SIGTERM are heeded between steps;
+    // From the first byte on, Ctrl-C, SIGTERM and SIGHUP are heeded between steps;
     // before, they end qv3 with nothing sent.
     const CountedInterrupts interrupts;
     // The image is laid out for the model the tracker reports now.

@@ -65,24 +65,9 @@ void end_exchange(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string
     protocol.status_line = exchange_status_text(outcome, detail);
 }
 
-bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
-    close(port);
-    const int model = model_for_version_reply(protocol.version_reply);
-    if (!model_known(model)) {
-        const int32_t previous_tries = protocol.retry_count++;
-        if (previous_tries < 4) {
-            port.baud_rate = port.baud_rate == 4800 ? 9600 : 4800;
-            if (protocol.trace) protocol.trace(TraceDirection::LineSpeed, port.baud_rate);
-            start_version_query(protocol, port, protocol.state);
-            return true;
-        }
-        end_exchange(protocol, ExchangeOutcome::NotFound, protocol.version_reply);
-        protocol.state = ProtocolState::Idle;
-        record.device_model = kModelNone;
-        return true;
-    }
-
-    record.device_model = model;
+// The tracker named a known model: the read or the write begins, or a
+// version-only query ends.
+void begin_phase(DeviceProtocol& protocol, SerialPort& port, int model) {
     protocol.status_line = exchange_status_text(ExchangeOutcome::VersionFound, protocol.version_reply);
     protocol.tick_count = 0;
     switch (protocol.state) {
@@ -112,6 +97,28 @@ bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecor
             protocol.outcome = ExchangeOutcome::VersionFound;
             break;
     }
+}
+
+// Judges the reply collected over three steps: a known model begins the next
+// phase; an unknown one asks again at the other speed, five times in all.
+bool judge_version_reply(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    close(port);
+    const int model = model_for_version_reply(protocol.version_reply);
+    if (model_known(model)) {
+        record.device_model = model;
+        begin_phase(protocol, port, model);
+        return true;
+    }
+    const int32_t previous_tries = protocol.retry_count++;
+    if (previous_tries < 4) {
+        port.baud_rate = port.baud_rate == 4800 ? 9600 : 4800;
+        if (protocol.trace) protocol.trace(TraceDirection::LineSpeed, port.baud_rate);
+        start_version_query(protocol, port, protocol.state);
+        return true;
+    }
+    end_exchange(protocol, ExchangeOutcome::NotFound, protocol.version_reply);
+    protocol.state = ProtocolState::Idle;
+    record.device_model = kModelNone;
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The table of the record's fields: settings keys, kinds, ranges, units and one-line help.
 #include "model/config_fields.h"
+#include "model/image_flags.h"
 
 #include <array>
 #include <limits>
@@ -36,8 +37,29 @@ constexpr ConfigField bank(const char* key, PerBank<char> R::*member, const char
 constexpr ConfigField bank(const char* key, PerBank<float> R::*member, const char* unit, const char* help) {
     return {key, FieldKind::Float, FieldScope::PerBank, member, 0, 0, unit, help};
 }
+// The column that keeps an image flag, in the field table's terms.
+constexpr KeptBy kept_by_column(ModelColumn column) {
+    if (column == &DeviceModelInfo::serial_flag_bits) return KeptBy::SerialFlagBits;
+    if (column == &DeviceModelInfo::twist_dao_bits) return KeptBy::TwistDaoBits;
+    if (column == &DeviceModelInfo::telemetry) return KeptBy::Telemetry;
+    return KeptBy::EveryModel;
+}
+
+constexpr bool flag_columns_are_known() {
+    for (const ImageFlag& flag : kImageFlags) {
+        if (flag.kept_by != nullptr && kept_by_column(flag.kept_by) == KeptBy::EveryModel) return false;
+    }
+    return true;
+}
+static_assert(flag_columns_are_known(), "every column that keeps an image flag has its KeptBy");
+
+// A flag's row: which models keep it comes from the image's flag table.
 constexpr ConfigField flag(const char* key, PerBank<uint8_t> R::*member, const char* help) {
-    return {key, FieldKind::Flag, FieldScope::PerBank, member, 0, 1, "", help};
+    ConfigField field{key, FieldKind::Flag, FieldScope::PerBank, member, 0, 1, "", help};
+    for (const ImageFlag& image_flag : kImageFlags) {
+        if (image_flag.member == member) field.kept_by = kept_by_column(image_flag.kept_by);
+    }
+    return field;
 }
 
 // A row that only the models with that column keep.
@@ -78,20 +100,14 @@ constexpr std::array kFields{
     flag("no_tx_on_ptt_in", &R::no_tx_on_ptt_in, "Do not transmit while the PTT input is active."),
     flag("send_nmea", &R::send_nmea, "Send the GPS's NMEA sentences as they are (excludes Mic-E)."),
     flag("send_separate", &R::send_separate, "Send the status text in a packet of its own."),
-    kept_by(KeptBy::SerialFlagBits,
-            flag("no_gt_prefix", &R::no_gt_prefix, "Send the status text without the leading '>'.")),
+    flag("no_gt_prefix", &R::no_gt_prefix, "Send the status text without the leading '>'."),
     flag("send_300_baud", &R::send_300_baud, "Transmit at 300 baud instead of 1200; TXD then counts in longer steps."),
-    kept_by(KeptBy::SerialFlagBits, flag("serial_out_high", &R::serial_out_high, "Keep the serial output line high.")),
-    kept_by(KeptBy::SerialFlagBits,
-            flag("no_startup_packet", &R::no_startup_packet, "Send no packet when the tracker starts.")),
-    kept_by(KeptBy::SerialFlagBits,
-            flag("serial_9600_baud", &R::serial_9600_baud, "Run the serial port at 9600 baud instead of 4800.")),
-    kept_by(KeptBy::TwistDaoBits,
-            flag("tx_twist", &R::tx_twist, "Transmit the two audio tones at different levels (twist).")),
-    kept_by(KeptBy::TwistDaoBits,
-            flag("send_dao", &R::send_dao,
-                 "Add the DAO extension, which gives the position one more digit of precision.")),
-    kept_by(KeptBy::Telemetry, flag("send_telemetry", &R::send_telemetry, "Send telemetry packets.")),
+    flag("serial_out_high", &R::serial_out_high, "Keep the serial output line high."),
+    flag("no_startup_packet", &R::no_startup_packet, "Send no packet when the tracker starts."),
+    flag("serial_9600_baud", &R::serial_9600_baud, "Run the serial port at 9600 baud instead of 4800."),
+    flag("tx_twist", &R::tx_twist, "Transmit the two audio tones at different levels (twist)."),
+    flag("send_dao", &R::send_dao, "Add the DAO extension, which gives the position one more digit of precision."),
+    flag("send_telemetry", &R::send_telemetry, "Send telemetry packets."),
     bank("timestamp_mode", &R::timestamp_mode, "",
          "Timestamp in position beacons, as its place in the list: 0 None, 1 HMS, 2 DHM."),
     bank("mic_e_message", &R::mic_e_message, "",

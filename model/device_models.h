@@ -48,8 +48,26 @@ struct DeviceModelInfo {
     bool telemetry = false;         // header bytes 44 to 51 and the telemetry texts
     bool forces_valid_and_no_ptt = false;  // the encoder sets only_send_valid and no_tx_on_ptt_in
     int readback_wait_ms = 0;       // pause after a write before the image is read back
-    FormOffers offers{};
+    // The form offers "Serial Out High" and "Serial 9600 Baud" (the firmware
+    // acts on those two of the serial flag bits).
+    bool serial_line_options = false;
 };
+
+// What the form offers follows from what the image keeps, so a row cannot
+// contradict itself.
+constexpr FormOffers form_offers(const DeviceModelInfo& model) {
+    return {
+        .no_gt_prefix = model.serial_flag_bits,
+        .serial_out_high = model.serial_line_options,
+        .no_startup_packet = model.serial_flag_bits,
+        .serial_9600_baud = model.serial_line_options,
+        .tx_twist = model.twist_dao_bits,
+        .send_dao = model.twist_dao_bits,
+        .edit_telemetry = model.twist_dao_bits,
+        .frequency = model.frequency != FrequencyForm::NotStored,
+        .line_settings = !model.forces_valid_and_no_ptt,
+    };
+}
 
 // Code 0: no device identified. Its facts still matter: a save before any
 // version read encodes with them, and the form starts with them.
@@ -59,7 +77,6 @@ inline constexpr DeviceModelInfo kNoModel{
     .code = kModelNone,
     .name = "no model",
     .readback_wait_ms = 2000,  // a 128-byte image, as for codes 1 and 2
-    .offers = {.line_settings = true},
 };
 
 // One row per model, in code order from 1; codes are contiguous.
@@ -71,7 +88,6 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .image_size = 128,
         .header_size = 40,
         .readback_wait_ms = 2000,
-        .offers = {.line_settings = true},
     },
     {
         .code = 2,
@@ -83,7 +99,6 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .serial_flag_bits = true,
         .forces_valid_and_no_ptt = true,
         .readback_wait_ms = 2000,
-        .offers = {.no_gt_prefix = true, .no_startup_packet = true, .frequency = true},
     },
     {
         .code = 3,
@@ -94,9 +109,7 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .serial_flag_bits = true,
         .twist_dao_bits = true,
         .telemetry = true,
-        .offers = {.no_gt_prefix = true, .serial_out_high = true, .no_startup_packet = true,
-                   .serial_9600_baud = true, .tx_twist = true, .send_dao = true, .edit_telemetry = true,
-                   .frequency = true, .line_settings = true},
+        .serial_line_options = true,
     },
     {
         .code = 4,
@@ -105,9 +118,7 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .image_size = 256,
         .serial_flag_bits = true,
         .twist_dao_bits = true,
-        .offers = {.no_gt_prefix = true, .serial_out_high = true, .no_startup_packet = true,
-                   .serial_9600_baud = true, .tx_twist = true, .send_dao = true, .edit_telemetry = true,
-                   .line_settings = true},
+        .serial_line_options = true,
     },
     {
         .code = 5,
@@ -118,8 +129,6 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .serial_flag_bits = true,
         .twist_dao_bits = true,
         .forces_valid_and_no_ptt = true,
-        .offers = {.no_gt_prefix = true, .no_startup_packet = true, .tx_twist = true, .send_dao = true,
-                   .edit_telemetry = true, .frequency = true},
     },
     {
         .code = 6,
@@ -130,9 +139,7 @@ inline constexpr std::array<DeviceModelInfo, 6> kDeviceModels{{
         .serial_flag_bits = true,
         .twist_dao_bits = true,
         .telemetry = true,
-        .offers = {.no_gt_prefix = true, .serial_out_high = true, .no_startup_packet = true,
-                   .serial_9600_baud = true, .tx_twist = true, .send_dao = true, .edit_telemetry = true,
-                   .frequency = true, .line_settings = true},
+        .serial_line_options = true,
     },
 }};
 
@@ -173,6 +180,8 @@ constexpr bool rows_are_sound() {
         if (row.code != static_cast<int>(i) + 1 || row.version_text.empty()) return false;
         if (row.image_size != 128 && row.image_size != 256) return false;
         if (row.header_size < 40 || row.header_size > 52) return false;
+        // The form offers only serial options whose bits the image keeps.
+        if (row.serial_line_options && !row.serial_flag_bits) return false;
         // The version replies are matched in turn and the last match wins; no
         // text may begin with another's, so that the order of rows is free.
         for (const DeviceModelInfo& other : kDeviceModels) {
@@ -186,6 +195,6 @@ constexpr bool rows_are_sound() {
 
 }  // namespace detail
 
-static_assert(detail::rows_are_sound(), "model rows: codes 1..N in order, distinct version texts, known sizes");
+static_assert(detail::rows_are_sound(), "model rows: codes 1..N in order, distinct version texts, known sizes, serial options kept");
 
 }  // namespace qv3

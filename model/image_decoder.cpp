@@ -4,12 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "model/image_flags.h"
 #include "model/image_layout.h"
 #include "model/station_address.h"
 
 namespace qv3 {
 
-using namespace layout;
+using namespace image;
 
 namespace {
 
@@ -109,21 +110,11 @@ void decode_bank(const ImageReader& in, const DeviceModelInfo& model, ConfigReco
     r.auto_tx_rate[b] = static_cast<uint16_t>(header(kAutoTxRateLow) + 256 * header(kAutoTxRateHigh));
     r.manual_tx_rate[b] = static_cast<uint16_t>(header(kManualTxRateLow) + 256 * header(kManualTxRateHigh));
 
-    const uint8_t f16 = header(kFlags16);
-    r.force_printable[b] = f16 & kForcePrintableBit ? 1 : 0;
-    r.only_send_valid[b] = f16 & kOnlySendValidBit ? 1 : 0;
-    r.time_slot_enable[b] = f16 & kTimeSlotBit ? 1 : 0;
-    r.smart_beacon_enable[b] = f16 & kSmartBeaconBit ? 1 : 0;
-    r.transmit_altitude[b] = f16 & kTransmitAltitudeBit ? 1 : 0;
-    r.mic_e_enable[b] = f16 & kMicEBit ? 1 : 0;
-
+    for (const ImageFlag& flag : kImageFlags) {
+        const bool set = model_has(model, flag.kept_by) && (header(flag.byte) & flag.bit) != 0;
+        (r.*flag.member)[static_cast<size_t>(b)] = set ? 1 : 0;
+    }
     const uint8_t f18 = header(kFlags18);
-    r.power_switch_enable[b] = f18 & kPowerSwitchBit ? 1 : 0;
-    r.allow_ttl_serial[b] = f18 & kAllowTtlSerialBit ? 1 : 0;
-    r.alternate_digi_paths[b] = f18 & kAlternateDigiBit ? 1 : 0;
-    r.invert_cd_in[b] = f18 & kInvertCdInBit ? 1 : 0;
-    r.no_tx_on_ptt_in[b] = f18 & kNoTxOnPttInBit ? 1 : 0;
-    r.send_nmea[b] = f18 & kSendNmeaBit ? 1 : 0;
     r.timestamp_mode[b] = (f18 & kTimestampOnBit) == 0 ? 0 : (f18 & kTimestampHmsBit) ? 1 : 2;
 
     r.status_every[b] = header(kStatusEvery);
@@ -138,18 +129,6 @@ void decode_bank(const ImageReader& in, const DeviceModelInfo& model, ConfigReco
     r.quiet_time[b] = units_to_ms(header(kQuietTime), kQuietUnitMs);
     r.power_switch_time[b] = header(kPowerSwitchTime);
 
-    const uint8_t f38 = header(kFlags38);
-    const bool serial_bits = model.serial_flag_bits;
-    const bool twist_dao_bits = model.twist_dao_bits;
-    r.send_separate[b] = f38 & kSendSeparateBit ? 1 : 0;
-    r.send_300_baud[b] = f38 & kSend300BaudBit ? 1 : 0;
-    r.no_gt_prefix[b] = serial_bits && (f38 & kNoGtPrefixBit) ? 1 : 0;
-    r.serial_out_high[b] = serial_bits && (f38 & kSerialOutHighBit) ? 1 : 0;
-    r.no_startup_packet[b] = serial_bits && (f38 & kNoStartupPacketBit) ? 1 : 0;
-    r.serial_9600_baud[b] = serial_bits && (f38 & kSerial9600BaudBit) ? 1 : 0;
-    r.tx_twist[b] = twist_dao_bits && (f38 & kTxTwistBit) ? 1 : 0;
-    r.send_dao[b] = twist_dao_bits && (f38 & kSendDaoBit) ? 1 : 0;
-
     const double txd_unit = r.send_300_baud[b] ? kTxdUnit300BaudMs : kTxdUnitMs;
     r.auto_txd[b] = units_to_ms(header(kAutoTxd), txd_unit);
     r.manual_txd[b] = units_to_ms(header(kManualTxd), txd_unit);
@@ -157,12 +136,10 @@ void decode_bank(const ImageReader& in, const DeviceModelInfo& model, ConfigReco
     r.frequency_mhz[b] = decode_frequency(in, model.frequency, b);
 
     if (model.telemetry) {
-        r.send_telemetry[b] = header(kTelemetryFlags) & 0x01 ? 1 : 0;
         r.telemetry_text[b] = decode_telemetry_text(in, header(kTelemetryTextOffset));
         r.telemetry_channels[b] = header(kTelemetryChannels);
         r.telemetry_def_rate[b] = header(kTelemetryDefRate);
     } else {
-        r.send_telemetry[b] = 0;
         r.telemetry_text[b].clear();
         r.telemetry_channels[b] = 1;
         r.telemetry_def_rate[b] = 0;

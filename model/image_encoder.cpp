@@ -11,12 +11,13 @@
 #include <cmath>
 
 #include "model/image_decoder.h"
+#include "model/image_flags.h"
 #include "model/image_layout.h"
 #include "model/station_address.h"
 
 namespace qv3 {
 
-using namespace layout;
+using namespace image;
 
 namespace {
 
@@ -58,8 +59,6 @@ struct ImageWriter {
     }
 };
 
-int flag(uint8_t field, int bit) { return field != 0 ? bit : 0; }
-
 void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
     const DeviceModelInfo& model = device_model_info(r.device_model);
     auto put = [&](int offset, int value) { out.set(offset + b, value); };
@@ -77,20 +76,14 @@ void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
 
     const uint16_t rate = r.auto_tx_rate[b];
     const bool slotted = r.time_slot_enable[b] != 0;
-    put(kFlags16, flag(r.force_printable[b], kForcePrintableBit) | flag(r.only_send_valid[b], kOnlySendValidBit) |
-                      flag(r.time_slot_enable[b], kTimeSlotBit) |
+    put(kFlags16, image_flag_bits(r, model, kFlags16, b) |
                       (slotted && rate != 0 && 60 % rate == 0 ? kTimeSlot60Bit : 0) |
-                      (slotted && rate != 0 && 600 % rate == 0 ? kTimeSlot600Bit : 0) |
-                      flag(r.smart_beacon_enable[b], kSmartBeaconBit) |
-                      flag(r.transmit_altitude[b], kTransmitAltitudeBit) | flag(r.mic_e_enable[b], kMicEBit));
+                      (slotted && rate != 0 && 600 % rate == 0 ? kTimeSlot600Bit : 0));
 
     const int32_t timestamp = r.timestamp_mode[b];
-    put(kFlags18, flag(r.power_switch_enable[b], kPowerSwitchBit) |
+    put(kFlags18, image_flag_bits(r, model, kFlags18, b) |
                       (timestamp == 1 || timestamp == 2 ? kTimestampOnBit : 0) |
-                      flag(r.allow_ttl_serial[b], kAllowTtlSerialBit) |
-                      flag(r.alternate_digi_paths[b], kAlternateDigiBit) | flag(r.invert_cd_in[b], kInvertCdInBit) |
-                      (timestamp == 1 ? kTimestampHmsBit : 0) | flag(r.no_tx_on_ptt_in[b], kNoTxOnPttInBit) |
-                      flag(r.send_nmea[b], kSendNmeaBit));
+                      (timestamp == 1 ? kTimestampHmsBit : 0));
 
     put(kStatusEvery, r.status_every[b]);
     put(kMicEMessage, r.mic_e_message[b]);
@@ -100,17 +93,10 @@ void write_header(const ConfigRecord& r, int b, ImageWriter& out) {
     put(kQuietTime, ms_to_units(r.quiet_time[b], 13.0, kQuietUnitMs));
     put(kPowerSwitchTime, r.power_switch_time[b]);
 
-    int flags38 = flag(r.send_separate[b], kSendSeparateBit) | flag(r.send_300_baud[b], kSend300BaudBit);
-    if (model.serial_flag_bits) {
-        flags38 |= flag(r.no_gt_prefix[b], kNoGtPrefixBit) | flag(r.serial_out_high[b], kSerialOutHighBit) |
-                   flag(r.no_startup_packet[b], kNoStartupPacketBit) |
-                   flag(r.serial_9600_baud[b], kSerial9600BaudBit);
-    }
-    if (model.twist_dao_bits) flags38 |= flag(r.tx_twist[b], kTxTwistBit) | flag(r.send_dao[b], kSendDaoBit);
-    put(kFlags38, flags38);
+    put(kFlags38, image_flag_bits(r, model, kFlags38, b));
 
     if (model.telemetry) {
-        put(kTelemetryFlags, r.send_telemetry[b] ? 1 : 0);
+        put(kTelemetryFlags, image_flag_bits(r, model, kTelemetryFlags, b));
         put(kTelemetryChannels, r.telemetry_channels[b] & 0xFF);
         put(kTelemetryDefRate, r.telemetry_def_rate[b] & 0xFF);
     }
@@ -195,15 +181,10 @@ void write_text(const PerBank<std::string>& texts, int header_offset, bool skip_
 
 void apply_model_rules(ConfigRecord& r) {
     const DeviceModelInfo& model = device_model_info(r.device_model);
-    for (int b = 0; b < 2; ++b) {
-        if (model.forces_valid_and_no_ptt) {
-            r.only_send_valid[b] = 1;
-            r.no_tx_on_ptt_in[b] = 1;
-        }
-        if (!model.twist_dao_bits) {
-            r.tx_twist[b] = 0;
-            r.send_dao[b] = 0;
-            r.send_telemetry[b] = 0;
+    for (const ImageFlag& flag : kImageFlags) {
+        for (uint8_t& value : r.*flag.member) {
+            if (flag.cleared_without != nullptr && !(model.*flag.cleared_without)) value = 0;
+            if (flag.forced_on_by != nullptr && model.*flag.forced_on_by) value = 1;
         }
     }
 }

@@ -2,7 +2,7 @@
 // and the sizes of its variable-area blocks, shared by the decoder and encoder.
 #pragma once
 
-namespace qv3::layout {
+namespace qv3::image {
 
 constexpr int kAddressOffset = 0;      // offset of the station address block
 constexpr int kCalibration = 2;        // byte 3 holds a copy, never read
@@ -65,5 +65,7 @@ constexpr int kNoStartupPacketBit = 0x10;
 constexpr int kSerial9600BaudBit = 0x20;
 constexpr int kTxTwistBit = 0x40;
 constexpr int kSendDaoBit = 0x80;
+// Telemetry flag byte 44
+constexpr int kSendTelemetryBit = 0x01;
 
-}  // namespace qv3::layout
+}  // namespace qv3::image

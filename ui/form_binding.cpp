@@ -29,7 +29,7 @@ void update_enabling(WindowHandle window, const ConfigRecord& record) {
     const bool mic_e = get_check(window, IDX_MIC_E);
     const bool power_switch = get_check(window, IDX_POWER_SWITCH);
     const bool send_nmea = get_check(window, IDX_SEND_NMEA);
-    const FormOffers& offers = device_model_info(record.device_model).offers;
+    const FormOffers offers = form_offers(device_model_info(record.device_model));
 
     enable_when(window,
                 {IDE_SLOW_SPEED, IDE_SLOW_RATE, IDE_FAST_SPEED, IDE_FAST_RATE, IDE_MIN_TURN_ANGLE, IDE_TURN_SLOPE,

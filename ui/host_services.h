@@ -1,4 +1,4 @@
-// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting.
+// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting, standard error.
 //
 // One implementation per front end, chosen at link time:
 // ui/win32/host_services_win32.cpp for the Windows application,
@@ -35,7 +35,13 @@ std::optional<std::string> choose_open_file(WindowHandle owner);
 // active_bank; its procedure calls the functions of ui/telemetry_binding.h.
 void show_telemetry_dialog(WindowHandle owner, ConfigRecord& record);
 
-// Asks the host to end the application once the current message is handled.
-void post_quit_request(WindowHandle owner);
+// Asks the host to end the application once the current message is handled,
+// with exit_code as the program's exit code.
+void post_quit_request(WindowHandle owner, int exit_code);
+
+// One line on the program's standard error, where it has one. A standard
+// error that is gone (a hung-up terminal, a pipe without a reader) loses the
+// line and nothing else: the program goes on.
+void print_to_standard_error(std::string_view line);
 
 }  // namespace qv3

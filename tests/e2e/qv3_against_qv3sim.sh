@@ -164,8 +164,10 @@ check "--silent ends with 'Quorvale3 not found : ()'" $(( (rc == 1 ? 0 : 1) | $?
 # finds the line hung up, with the port-lost line last and exit 1, and the
 # next read (the cable back in) works. The bound is generous: it includes
 # the simulator's start, and only says that qv3 did not wait out its steps.
+# Native only: Wine reads a hung-up pseudo-terminal as a quiet line, where
+# Windows reports a pulled USB adapter with the errors the port maps to Gone.
 lost_write="Port lost during the write: the tracker may hold an incomplete configuration. Write it again."
-for verb in read write; do
+for verb in $([[ $wine -eq 0 ]] && echo read write); do
   before=$(date +%s%3N)
   sim_start --model 4 --hang-up-after 100
   args=(--port "$port")

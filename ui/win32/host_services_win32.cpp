@@ -1,4 +1,4 @@
-// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), quitting.
+// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), quitting, standard error.
 #include "ui/host_services.h"
 
 #include <windows.h>
@@ -77,6 +77,21 @@ std::optional<std::string> choose_open_file(WindowHandle owner) {
     return path_of(path);
 }
 
-void post_quit_request(WindowHandle) { PostQuitMessage(0); }
+// A reason given to Windows for holding up the end of the session goes with
+// the program; without one the call fails and changes nothing.
+void post_quit_request(WindowHandle owner, int exit_code) {
+    ShutdownBlockReasonDestroy(reinterpret_cast<HWND>(owner));
+    PostQuitMessage(exit_code);
+}
+
+// A program with no console usually has no standard error; when it was given
+// one (a redirection), the line ends as a console program's text output does.
+void print_to_standard_error(std::string_view line) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string text = std::string(line) + "\r\n";
+    DWORD written = 0;
+    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
 
 }  // namespace qv3
