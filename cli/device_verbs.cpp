@@ -2,6 +2,7 @@
 //
 // They drive the same DeviceProtocol as the window, calling step every 100 ms
 // and printing each new status line on stderr.
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "device/serial_port.h"
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "model/image_encoder.h"
 
 namespace qv3 {
@@ -82,9 +84,12 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
     }
     if (const auto trace = parsed.values.find("--trace"); trace != parsed.values.end()) {
         // Like a bad option, a trace that cannot be kept stops the verb before the port is opened.
-        session.trace_file.reset(std::fopen(trace->second.c_str(), "w"));
+        errno = 0;
+        session.trace_file.reset(open_file(trace->second, "w"));
         if (!session.trace_file) {
-            err << "qv3: cannot create " << trace->second << "\n";
+            err << "qv3: " << file_error(trace->second, replace_outcome_text(ReplaceOutcome::OpenFailed),
+                                         errno_reason(errno))
+                << "\n";
             return kExitUsage;
         }
         session.trace_name = trace->second;
@@ -184,9 +189,15 @@ bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostre
 int end_session(DeviceSession& session, int code, std::ostream& err) {
     std::FILE* trace = session.trace_file.get();
     if (trace == nullptr) return code;
+    // The first failure's errno is the reason: the stream keeps it from a write in the exchange.
+    errno = 0;
     const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
+    const int write_error = errno;
     if (std::fclose(session.trace_file.release()) == 0 && written) return code;
-    err << "qv3: cannot write the trace " << session.trace_name << "\n";
+    err << "qv3: "
+        << file_error(session.trace_name, replace_outcome_text(ReplaceOutcome::WriteFailed),
+                      errno_reason(write_error != 0 ? write_error : errno))
+        << "\n";
     return kExitFailure;
 }
 
@@ -220,7 +231,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         return kExitOk;
     }
     const SaveResult saved = save_config_output(output->second, record, session.protocol.encoded_image, out);
-    err << replace_outcome_text(saved.saved) << "\n";
+    err << save_status(output->second, saved.saved, saved.reason) << "\n";
     return saved.saved == ReplaceOutcome::Written ? kExitOk : kExitFailure;
 }
 
@@ -249,7 +260,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
             }
         }
     }
-    // From the first byte on, Ctrl-C and SIGTERM are heeded between steps;
+    // From the first byte on, Ctrl-C, SIGTERM and SIGHUP are heeded between steps;
     // before, they end qv3 with nothing sent.
     const CountedInterrupts interrupts;
     // The image is laid out for the model the tracker reports now.

@@ -1,8 +1,8 @@
 // Ctrl-C and termination requests during a device verb: counted, so that the step loop decides what they end.
 //
 // One implementation per platform, chosen by the build: interrupt_posix.cpp
-// (SIGINT and SIGTERM) and interrupt_win32.cpp (the console's Ctrl-C and
-// Ctrl-Break).
+// (SIGINT, SIGTERM and SIGHUP) and interrupt_win32.cpp (the console's Ctrl-C
+// and Ctrl-Break).
 #pragma once
 
 namespace qv3 {

@@ -8,14 +8,44 @@
 #include <optional>
 #include <type_traits>
 
+#include "cli/text_file_encoding.h"
 #include "model/config_fields.h"
+#include "model/number_text.h"
+#include "model/tracker_text.h"
+#include "model/utf8.h"
 
 namespace qv3 {
 
 namespace {
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void append_hex_escape(std::string& out, unsigned char c) {
+    out += "\\x";
+    out.push_back(kHexDigits[c >> 4]);
+    out.push_back(kHexDigits[c & 0x0F]);
+}
+
+// Bytes of the settings text itself (a key in a message) with everything but
+// printable ASCII escaped, so that an invisible character shows.
+std::string escape_bytes(std::string_view text) {
+    std::string out;
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c <= 0x7E) {
+            out.push_back(ch);
+        } else {
+            append_hex_escape(out, c);
+        }
+    }
+    return out;
+}
+
+// The tracker's bytes as the inside of a quoted value: printable characters
+// (0x20 to 0x7E, 0xA0 to 0xFF) as themselves in UTF-8, the control codes of
+// both halves (0x00 to 0x1F, 0x7F to 0x9F) as escapes. The result is UTF-8
+// whatever the bytes, so it reads back to the same bytes.
 std::string escape_text(std::string_view text) {
-    static const char hex[] = "0123456789ABCDEF";
     std::string out;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
@@ -26,12 +56,10 @@ std::string escape_text(std::string_view text) {
             case '\n': out += "\\n"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c >= 0x20 && c <= 0x7E) {
-                    out.push_back(ch);
+                if ((c >= 0x20 && c <= 0x7E) || c >= 0xA0) {
+                    append_utf8(out, c);
                 } else {
-                    out += "\\x";
-                    out.push_back(hex[c >> 4]);
-                    out.push_back(hex[c & 0x0F]);
+                    append_hex_escape(out, c);
                 }
         }
     }
@@ -46,11 +74,7 @@ std::string quote(std::string_view text) {
     return quoted;
 }
 
-std::string format_float(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
+std::string format_float(float value) { return shortest_float_text(value); }
 
 std::string format_value(const ConfigRecord& r, const ConfigField& f, std::size_t b) {
     return visit_field_value(r, f, b, [&f](const auto& value) -> std::string {
@@ -83,7 +107,10 @@ int hex_digit(char c) {
     return -1;
 }
 
-std::optional<std::string> unquote(std::string_view value) {
+// The tracker's bytes a double-quoted value stands for: each character its
+// Latin-1 byte, each escape the byte it names. nullopt for a malformed value
+// and for a character the tracker cannot store; refusal then says which.
+std::optional<std::string> unquote(std::string_view value, std::string& refusal) {
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::nullopt;
     const std::string_view body = value.substr(1, value.size() - 2);
     std::string out;
@@ -91,7 +118,15 @@ std::optional<std::string> unquote(std::string_view value) {
         const char c = body[i];
         if (c == '"') return std::nullopt;  // an unescaped quote inside the text
         if (c != '\\') {
-            out.push_back(c);
+            // The text has been made well-formed UTF-8 before it is read.
+            const Utf8Char character = utf8_char_at(body, i);
+            if (character.length == 0) return std::nullopt;
+            if (character.code > kLastTrackerCharacter) {
+                refusal = cannot_store_text(character.code);
+                return std::nullopt;
+            }
+            out.push_back(static_cast<char>(character.code));
+            i += character.length - 1;
             continue;
         }
         if (++i >= body.size()) return std::nullopt;
@@ -123,12 +158,15 @@ std::optional<long long> parse_integer(std::string_view value) {
     return n;
 }
 
+// A decimal number, optionally after '-', and nothing else. Beyond the float
+// range, or so small that only zero is left, it is refused.
 std::optional<float> parse_float(std::string_view value) {
-    float f = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), f);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || !std::isfinite(f)) {
-        return std::nullopt;
-    }
+    const bool negative = !value.empty() && value.front() == '-';
+    if (negative) value.remove_prefix(1);
+    const std::optional<ScannedNumber> number = scan_unsigned_number(value, false);
+    if (!number || number->length != value.size()) return std::nullopt;
+    const float f = nearest_float(negative ? -number->value : number->value);
+    if (!std::isfinite(f) || (f == 0.0f && number->value != 0.0)) return std::nullopt;
     return f;
 }
 
@@ -163,12 +201,15 @@ std::string store(ConfigRecord& r, const Target& t, std::string_view value) {
     const ConfigField& f = *t.field;
     return visit_field_value(r, f, t.bank, [&f, value](auto& slot) -> std::string {
         using T = std::remove_cvref_t<decltype(slot)>;
+        std::string refusal;
         if constexpr (std::is_same_v<T, std::string>) {
-            auto text = unquote(value);
+            auto text = unquote(value, refusal);
+            if (!refusal.empty()) return refusal;
             if (!text) return "malformed text (expected a double-quoted text)";
             slot = std::move(*text);
         } else if constexpr (std::is_same_v<T, char>) {
-            auto text = unquote(value);
+            auto text = unquote(value, refusal);
+            if (!refusal.empty()) return refusal;
             if (!text || text->size() > 1) return "expected a double-quoted text of at most one character";
             slot = text->empty() ? '\0' : (*text)[0];
         } else if constexpr (std::is_same_v<T, float>) {
@@ -221,18 +262,19 @@ std::string settings_to_explained_text(const ConfigRecord& record) {
     return text;
 }
 
-std::string parse_settings_text(std::string_view text, ConfigRecord& record) {
+std::string parse_settings_text(std::string_view file_bytes, ConfigRecord& record) {
     std::set<std::string, std::less<>> keys_set;
-    return parse_settings_text(text, record, keys_set);
+    return parse_settings_text(file_bytes, record, keys_set);
 }
 
-std::string parse_settings_text(std::string_view text, ConfigRecord& record,
+std::string parse_settings_text(std::string_view file_bytes, ConfigRecord& record,
                                 std::set<std::string, std::less<>>& keys_set) {
     keys_set.clear();
-    if (text.size() > kMaxSettingsTextBytes) return "settings text too large";
-    // Editors on Windows often begin a UTF-8 file with a byte-order mark.
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+    if (file_bytes.size() > kMaxSettingsTextBytes) return "settings text too large";
+    // Editors save UTF-8 with or without a byte-order mark, UTF-16, or older
+    // files the tracker's bytes themselves: all of them are read as UTF-8.
+    const std::string utf8 = text_file_as_utf8(file_bytes);
+    std::string_view text = utf8;
     ConfigRecord parsed = record;
     std::map<std::string, int, std::less<>> seen;
     int line_number = 0;
@@ -250,9 +292,9 @@ std::string parse_settings_text(std::string_view text, ConfigRecord& record,
         const std::string_view value = trim(line.substr(equals + 1));
         const auto target = find_key(key);
         // A key with an invisible byte in it looks like a good one; show the byte.
-        if (!target) return where + "unknown key '" + escape_text(key) + "'";
+        if (!target) return where + "unknown key '" + escape_bytes(key) + "'";
         if (const auto previous = seen.find(key); previous != seen.end()) {
-            return where + "duplicate key '" + escape_text(key) + "' (first on line " +
+            return where + "duplicate key '" + escape_bytes(key) + "' (first on line " +
                    std::to_string(previous->second) + ")";
         }
         seen.emplace(std::string(key), line_number);

@@ -27,7 +27,10 @@ struct SettingsKey {
 std::vector<SettingsKey> settings_keys();
 
 // Every key in its fixed order: model, calibration, then primary.* and secondary.*
-// for each per-bank field.
+// for each per-bank field. The result is UTF-8: a text's bytes 0x20 to 0x7E and
+// 0xA0 to 0xFF are their Latin-1 characters (model/tracker_text.h), the
+// control codes 0x00 to 0x1F and 0x7F to 0x9F escapes, so that it reads back
+// to the same bytes.
 std::string settings_to_text(const ConfigRecord& record);
 
 // settings_to_text with each field's help as a "# ..." comment line above its
@@ -37,13 +40,16 @@ std::string settings_to_explained_text(const ConfigRecord& record);
 // The same content as (key, value text) pairs, in the printed order.
 std::vector<std::pair<std::string, std::string>> settings_to_pairs(const ConfigRecord& record);
 
-// Reads a settings text onto record: keys in any order, a missing key keeps the
-// value record already holds, a leading UTF-8 byte-order mark is skipped.
+// Reads a settings text file's bytes onto record: keys in any order, a missing
+// key keeps the value record already holds. The file is UTF-8 (with or without
+// its byte-order mark) or UTF-16 with its mark; other bytes are Latin-1
+// (cli/text_file_encoding.h). A text's characters become the tracker's bytes,
+// and one the tracker cannot store fails its line; \xHH gives any byte.
 // Returns "" on success; otherwise a message that names the line (a key shown
 // with its invisible bytes escaped), and record is left as it was.
-std::string parse_settings_text(std::string_view text, ConfigRecord& record);
+std::string parse_settings_text(std::string_view file_bytes, ConfigRecord& record);
 // The same, also telling the keys the text set (none for a text of comments only).
-std::string parse_settings_text(std::string_view text, ConfigRecord& record,
+std::string parse_settings_text(std::string_view file_bytes, ConfigRecord& record,
                                 std::set<std::string, std::less<>>& keys_set);
 
 // Largest settings text the readers accept.

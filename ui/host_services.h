@@ -1,4 +1,4 @@
-// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting.
+// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting, standard error.
 //
 // One implementation per front end, chosen at link time:
 // ui/win32/host_services_win32.cpp for the Windows application,
@@ -24,17 +24,24 @@ bool ask_ok_cancel(WindowHandle owner, std::string_view caption, std::string_vie
 // A notice with an OK button.
 void show_notice(WindowHandle owner, std::string_view caption, std::string_view text);
 
-// The save-file dialog, offering initial_name; the chosen path, or nothing when cancelled.
+// The save-file dialog, offering initial_name; the chosen path (UTF-8, as the
+// files layer takes it), or nothing when cancelled.
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name);
 
-// The open-file dialog; the chosen path, or nothing when cancelled.
+// The open-file dialog; the chosen path (UTF-8), or nothing when cancelled.
 std::optional<std::string> choose_open_file(WindowHandle owner);
 
 // Shows the telemetry dialog modally over owner, editing record's bank
 // active_bank; its procedure calls the functions of ui/telemetry_binding.h.
 void show_telemetry_dialog(WindowHandle owner, ConfigRecord& record);
 
-// Asks the host to end the application once the current message is handled.
-void post_quit_request(WindowHandle owner);
+// Asks the host to end the application once the current message is handled,
+// with exit_code as the program's exit code.
+void post_quit_request(WindowHandle owner, int exit_code);
+
+// One line on the program's standard error, where it has one. A standard
+// error that is gone (a hung-up terminal, a pipe without a reader) loses the
+// line and nothing else: the program goes on.
+void print_to_standard_error(std::string_view line);
 
 }  // namespace qv3

@@ -3,6 +3,7 @@
 
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
+#include "ui/end_requests.h"
 #include "ui/form_binding.h"
 #include "ui/form_fields.h"
 #include "ui/host_services.h"
@@ -47,7 +48,7 @@ void on_quit_request(App& app) {
         !ask_ok_cancel(app.window, kWriteQuestionCaption, kQuitDuringWriteQuestion)) {
         return;
     }
-    post_quit_request(app.window);
+    post_quit_request(app.window, 0);
 }
 
 void on_command(App& app, int id) {
@@ -103,6 +104,7 @@ void on_timer(App& app) {
         update_enabling(app.window, app.record);
     }
     set_text(app.window, IDT_STATUS, app.protocol.status_line);
+    quit_if_write_over(app);
 }
 
 }  // namespace qv3

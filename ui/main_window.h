@@ -12,6 +12,14 @@
 
 namespace qv3 {
 
+// How far the program is on its way out (ui/end_requests.h).
+enum class Ending {
+    NotAsked,
+    AfterWrite,           // the session is ending: quit once the write is over
+    AfterWriteSignalled,  // a signal asked the same: the next one abandons the write
+    Now,                  // the quit is posted
+};
+
 // Everything the main window keeps, created in this order: the record with
 // the protocol, then the port.
 struct App {
@@ -19,6 +27,7 @@ struct App {
     DeviceProtocol protocol;
     SerialPort port;
     WindowHandle window = 0;
+    Ending ending = Ending::NotAsked;
 };
 
 // The front end starts this timer (id, period) and calls on_timer on each tick.
@@ -63,7 +72,8 @@ void on_quit_request(App& app);
 void on_command(App& app, int id);
 
 // One tick of the kTimerId timer: a step of the device exchange, and the
-// status field shows protocol.status_line.
+// status field shows protocol.status_line. When the program was asked to end
+// during a write and the write is over, it quits.
 void on_timer(App& app);
 
 }  // namespace qv3

@@ -3,6 +3,7 @@
 
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "model/image_encoder.h"
 #include "ui/form_binding.h"
 #include "ui/host_services.h"
@@ -74,7 +75,8 @@ void save_config(App& app) {
     } else if (result.encoding == EncodeOutcome::DoesNotFit) {
         show_notice(app.window, kDoesNotFitCaption, kDoesNotFitMessage);
     }
-    app.protocol.status_line = replace_outcome_text(result.saved);
+    // The system's words say why a save failed: a full disk, a folder gone.
+    app.protocol.status_line = with_reason(replace_outcome_text(result.saved), result.reason);
 }
 
 void load_config(App& app) {
@@ -82,7 +84,8 @@ void load_config(App& app) {
     const std::optional<std::string> path = choose_open_file(app.window);
     // The timer keeps stepping under the dialog: a write may have begun.
     if (!path || refused_during_write(app)) return;
-    app.protocol.status_line = load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image));
+    app.protocol.status_line =
+        load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image).outcome);
     record_to_form(app.window, app.record);
     update_enabling(app.window, app.record);
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# End to end: Ctrl-C (SIGINT) and SIGTERM given to 'qv3 write' against qv3sim, before and during the write.
+# End to end: Ctrl-C (SIGINT), SIGTERM and SIGHUP given to 'qv3 write' against qv3sim, before and during the write.
 #
 #   qv3_write_interrupted.sh --qv3 PATH --qv3sim PATH --work DIR
 #
-# One interrupt while the image goes out lets the write finish: the simulator
+# One signal while the image goes out lets the write finish: the simulator
 # holds exactly 'qv3 encode's bytes. A second one abandons it (exit 130). One
-# during the version query ends qv3 at once with no write command sent.
+# during the version query ends qv3 at once with no write command sent. A
+# terminal that hangs up under the write (its lines then fail with EIO) ends
+# nothing either.
 set -uo pipefail
 # Job control, so that the background qv3 hears SIGINT as it would from a terminal.
 set -m
@@ -73,39 +75,47 @@ secondary.status_text = "Interrupted"
 SETTINGS
 "$qv3" encode --model 4 "$work/changed.txt" -o "$work/expected.img" 2>/dev/null
 
-start_sim
-start_write
-wait_for "Writing Config" && kill -INT "$qv3_pid"
-finish_qv3
-grep -qxF "Finishing the write (press Ctrl-C again to abandon it)" "$work/write.err" && last_line_is "Config Written Successfully!"
-ok=$?
-cmp -s "$work/held.img" "$work/expected.img"
-check "one SIGINT during the write: it finishes, exit 0, the simulator holds encode's bytes" \
-  $(( (rc == 0 ? 0 : 1) | ok | $? )) "rc $rc: $(tail -n 2 "$work/write.err")"
-
-start_sim
-start_write
-wait_for "Writing Config" && kill -INT "$qv3_pid" && wait_for "Finishing the write" && kill -TERM "$qv3_pid"
-finish_qv3
-last_line_is "Write abandoned: the tracker may hold an incomplete configuration. Write it again."
-ok=$?
-# The simulator keeps only a complete image.
-! grep -q "write 1 stored" "$work/sim.log" && cmp -s "$work/held.img" "$work/initial.img"
-check "SIGINT then SIGTERM during the write: abandoned, exit 130" \
-  $(( (rc == 130 ? 0 : 1) | ok | $? )) "rc $rc: $(tail -n 2 "$work/write.err")"
-
-# The answer comes late, so the interrupt falls into the version query.
-start_sim --reply-delay 3000
-start_write
-wait_for "Reading Version" && kill -INT "$qv3_pid"
-finish_qv3
-# 44 is the 'D' of the write command.
-! grep -qE " rx 44( |$)" "$work/sim.log" && cmp -s "$work/held.img" "$work/initial.img"
-check "SIGINT before the first image byte: exit 130, no write command sent" \
-  $(( (rc == 130 ? 0 : 1) | $? )) "rc $rc: $(tail -n 2 "$work/write.err")"
+finishing="Finishing the write (press Ctrl-C again to abandon it)"
+declare -A delay=([write]=0 [query]=3000) first_line=([write]="Writing Config" [query]="Reading Version")
+declare -A last_line=([write 0]="Config Written Successfully!" [query 130]="qv3: interrupted; nothing more was sent to the tracker"
+  [write 130]="Write abandoned: the tracker may hold an incomplete configuration. Write it again.")
+# Each case: when the first signal goes (while the image goes out, or during the version query, which the
+# simulator answers late), the exit code, the image the simulator then holds, and the signals; a second one
+# goes once qv3 says it is finishing the write.
+for row in "write 0 expected INT" "write 0 expected HUP" "write 0 expected TERM" "write 130 initial INT TERM" \
+  "write 0 expected HUP HUP" "write 130 initial HUP TERM" "query 130 initial INT" "query 130 initial HUP"; do
+  read -r when want_rc want_image first second <<<"$row"
+  start_sim --reply-delay "${delay[$when]}" && start_write && wait_for "${first_line[$when]}" && kill -"$first" "$qv3_pid" &&
+    { [[ -z $second ]] || { wait_for "$finishing" && kill -"$second" "$qv3_pid"; }; }
+  finish_qv3
+  last_line_is "${last_line[$when $want_rc]}" && { [[ $want_rc != 0 ]] || grep -qxF "$finishing" "$work/write.err"; } &&
+    { [[ $when == write ]] || ! grep -qE " rx 44( |$)" "$work/sim.log"; }  # 44: the 'D' of the write command
+  ok=$?
+  cmp -s "$work/held.img" "$work/$want_image.img"
+  check "SIG$first${second:+ then SIG$second} during the $when: exit $want_rc, the simulator holds the $want_image image" \
+    $(( (rc == want_rc ? 0 : 1) | ok | $? )) "rc $rc: $(tail -n 2 "$work/write.err")"
+done
 # The port was closed and released: the next qv3 opens it.
 timeout 60 "$qv3" tone --port "$link" stop >/dev/null 2>"$work/tone.err"
 check "the port opens again after the interrupt" $? "$(tail -n 1 "$work/tone.err")"
+
+# Standard error on a terminal that hangs up under the write: its lines fail with EIO from then on.
+start_sim && python3 - "$qv3" "$link" "$work/changed.txt" <<'HANGUP'
+import os, pty, signal, subprocess, sys
+master, slave = pty.openpty()
+qv3 = subprocess.Popen([sys.argv[1], "write", "--port", *sys.argv[2:], "--yes"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=slave)
+os.close(slave)
+seen = b""
+while b"Writing Config" not in seen:
+    seen += os.read(master, 256)
+os.close(master)
+qv3.send_signal(signal.SIGHUP)
+sys.exit(qv3.wait(60))
+HANGUP
+rc=$?
+cmp -s "$work/held.img" "$work/expected.img"
+check "SIGHUP from a hung-up terminal: exit 0, the simulator holds the expected image" $(( (rc == 0 ? 0 : 1) | $? )) "rc $rc"
 
 stop_all
 echo "$passed passed, $failed failed"

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
+#include "ui/end_requests.h"
 #include "../test_support.h"
 #include "ui_fakes.h"
 
@@ -226,6 +228,11 @@ TEST_F(MainWindow, SaveStoresTheFormOnlyOnceAFileIsChosenAndLeavesAWriteInProgre
     EXPECT_EQ(app.protocol.status_line, "File Saved");
     EXPECT_TRUE(std::all_of(app.protocol.encoded_image.begin(), app.protocol.encoded_image.end(),
                             [](uint8_t b) { return b == 0x5A; }));
+    if (std::filesystem::exists("/dev/full")) {  // a full disk: the system's words say so
+        fake_host().save_path = "/dev/full";
+        click(IDB_SAVE);
+        EXPECT_EQ(app.protocol.status_line, "Failed to write data (No space left on device)");
+    }
 }
 
 TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
@@ -294,6 +301,38 @@ TEST_F(MainWindow, QuittingDuringAWriteAsksAndCancelKeepsItGoing) {
     fake_host().answers = {true};
     on_quit_request(app);  // the close box
     EXPECT_EQ(log(), (std::vector<std::string>{question, question, "quit"}));
+}
+
+TEST_F(MainWindow, RequestsToEndWaitForTheWriteToBeVerifiedOrAbandonItOnTheSecond) {
+    EXPECT_TRUE(session_may_end(app)) << "no write: the session may end at once";
+    const std::string finishing = std::string("stderr: ") + kFinishingWriteLine;
+    const std::string abandoned = std::string("stderr: ") + kWriteAbandonedLine;
+    // (state they come in, Idle before any write; 's' a signal, 'e' the session's end; the log; whole image sent)
+    for (const auto& [at, requests, want_log, whole_image] :
+         std::vector<std::tuple<ProtocolState, std::string, std::vector<std::string>, bool>>{
+             {ProtocolState::Idle, "s", {"quit"}, false},
+             {ProtocolState::QueryVersionForWrite, "ss", {"quit"}, false},
+             {ProtocolState::VerifyingConfig, "s", {finishing, "quit"}, true},
+             {ProtocolState::WritingConfig, "sss", {finishing, abandoned, "quit 130"}, false},
+             {ProtocolState::WritingConfig, "ees", {finishing, "quit"}, true}}) {
+        reset_fake_host();
+        fake_serial() = FakeSerial{};
+        app = App{};
+        app.window = new_fake_window();
+        if (at != ProtocolState::Idle) start_write();
+        tick_until(at);
+        const ImageBytes image = app.protocol.encoded_image;
+        for (const char kind : requests) {
+            if (kind == 's') on_end_request(app);
+            else EXPECT_FALSE(session_may_end(app)) << "during a write the session waits";
+        }
+        if (app.ending != Ending::Now) finish_write(image);
+        on_timer(app);  // a quit already posted is not posted again
+        EXPECT_EQ(log(), want_log) << requests << " at state " << static_cast<int>(at);
+        const std::vector<uint8_t>& sent = fake_serial().written;
+        EXPECT_EQ(std::search(sent.begin(), sent.end(), image.begin(), image.end()) != sent.end(), whole_image);
+        EXPECT_EQ(app.port.handle, kNoHandle) << "the port is closed on the way out";
+    }
 }
 
 TEST_F(MainWindow, AFailedLoadStillShowsTheRecordAndAppliesTheEnabling) {

@@ -147,7 +147,11 @@ void show_telemetry_dialog(WindowHandle, ConfigRecord& record) {
     telemetry_dialog_command(dialog, record, IDB_TELEMETRY_OK);
 }
 
-void post_quit_request(WindowHandle) { fake_host().log.push_back("quit"); }
+void post_quit_request(WindowHandle, int exit_code) {
+    fake_host().log.push_back(exit_code == 0 ? "quit" : "quit " + std::to_string(exit_code));
+}
+
+void print_to_standard_error(std::string_view line) { fake_host().log.push_back("stderr: " + std::string(line)); }
 
 // The serial line.
 using test::fake_serial;

@@ -38,7 +38,8 @@ struct FakeHost {
     // Edits made in the telemetry dialog once it has opened; then it ends with OK.
     std::function<void(WindowHandle dialog)> telemetry_edits;
     // Everything the host was asked to do, one line each: "question: CAPTION | TEXT",
-    // "notice: CAPTION | TEXT", "save dialog: NAME", "open dialog", "telemetry dialog", "quit".
+    // "notice: CAPTION | TEXT", "save dialog: NAME", "open dialog", "telemetry dialog", "stderr: LINE",
+    // "quit" (exit code 0) and "quit CODE".
     std::vector<std::string> log;
 };
 FakeHost& fake_host();

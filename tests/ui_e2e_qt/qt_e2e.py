@@ -5,6 +5,7 @@ line per scenario and ends with "N passed, N failed".
 """
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -31,6 +32,8 @@ MODEL_CONTROLS = ["Status/Don't Send '>'", "Serial Out High", "No Startup Packet
 NON_RUX_CONTROLS = ["Invert CD In", "Only Send Valid", "Send 300 Baud", "Timing/Quiet Time", "No TX Out on PTT In",
                     "Timing/Calibration"]
 TELEMETRY_FIELDS = ("Channels", "Definition Rate", "Definition Text")
+FINISHING = "quorvale3config: finishing the write before quitting"
+ABANDONED = "quorvale3config: write abandoned: the tracker may hold an incomplete configuration"
 
 app_bin, qv3, qv3sim, work = sys.argv[1:5]
 tracker_link = os.path.join(work, "tracker")
@@ -66,18 +69,18 @@ def stop(process):
             process.wait()
 
 
-def use_tracker(model):
+def use_tracker(model, *options):
     stop(S.sim)
     ready = os.path.join(work, "tracker.ready")
     with open(ready, "w") as out, open(os.path.join(work, "tracker.err"), "w") as err:
         S.sim = subprocess.Popen([qv3sim, "--model", str(model), "--link", tracker_link, "--image-out", tracker_image,
-                                  "--log", os.path.join(work, "tracker.log")], stdout=out, stderr=err)
+                                  "--log", os.path.join(work, "tracker.log"), *options], stdout=out, stderr=err)
     wait_until("qv3sim did not start", 10, lambda: os.path.getsize(ready) > 0)
 
 
-def start_program():
+def start_program(log_name="program.log", mode="a"):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    with open(os.path.join(work, "program.log"), "a") as log:
+    with open(os.path.join(work, log_name), mode) as log:
         S.program = subprocess.Popen([app_bin, "--port", tracker_link], env=env, stdout=log, stderr=log,
                                      stdin=subprocess.DEVNULL)
     S.app = application("quorvale3config", 60)
@@ -358,6 +361,33 @@ def ends_with_exit_code_0(how):
     expect("exit code", code, 0)
 
 
+def signals_during_a_write(when, signals, want_code, want_lines):
+    """Sends signals to the program writing a new callsign: the first once the status line shows when (the tracker
+    answers late, so no image byte precedes "Reading Version"), the next once the program says it is finishing the
+    write. Checks the exit code, the program's own lines on standard error and the tracker's image byte for byte."""
+    stop(S.program)
+    use_tracker(4)
+    start_program("signals.log", "w")
+    command("Configure/Read Config", READ_OK)
+    if when == "Reading Version":
+        use_tracker(4, "--reply-delay", "3000")
+    want_image = expected_image(4, **{"primary.callsign": '"SIGNAL-1"'}) if want_lines == [FINISHING] else tracker_bytes()
+    S.main.set_text("Callsign", "SIGNAL-1")
+    S.main.press("Configure/Write Config")
+    wait_until(f"no {when!r} in the status line", 30, lambda: S.main.text("Status line").startswith(when))
+
+    def lines():
+        with open(os.path.join(work, "signals.log")) as f:
+            return [line for line in f.read().splitlines() if line.startswith("quorvale3config:")]
+    for i, number in enumerate(signals):
+        if i > 0:
+            wait_until("the program does not say it is finishing the write", 10, lambda: FINISHING in lines())
+        S.program.send_signal(number)
+    expect("exit code", S.program.wait(30), want_code)
+    expect("standard error", lines(), want_lines)
+    check(tracker_bytes() == want_image, "the tracker's image is not the one expected")
+
+
 SCENARIOS = [
     ("start-up shows the defaults, model controls off", startup_defaults),
     ("Send NMEA and Mic-E clear each other, enabling follows", exclusions),
@@ -372,7 +402,13 @@ SCENARIOS = [
     ("a tab switch keeps the edits of each bank", tab_switch),
     ("telemetry dialog: OK, Cancel, close box, Esc, keyboard order", telemetry_dialog),
 ] + [(f"{how} ends the program with exit code 0", lambda how=how: ends_with_exit_code_0(how))
-     for how in ("Esc", "Quit", "the close box")]
+     for how in ("Esc", "Quit", "the close box")] + [
+    (f"{' then '.join(n.name for n in signals)} at {when!r}: exit {code}",
+     lambda args=(when, signals, code, want): signals_during_a_write(*args))
+    for when, signals, code, want in [
+        ("Reading Version", [signal.SIGTERM], 0, []),
+        ("Writing Config", [signal.SIGHUP], 0, [FINISHING]),
+        ("Writing Config", [signal.SIGINT, signal.SIGTERM], 130, [FINISHING, ABANDONED])]]
 
 
 def main():

@@ -9,6 +9,7 @@
 
 #include "qv3_version.h"
 #include "ui/main_window.h"
+#include "ui/qt/end_signals_qt.h"
 #include "ui/qt/main_window_qt.h"
 
 namespace {
@@ -67,7 +68,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvale3config.png")));
 
     auto window = qv3::create_main_window(the_app, port_name);
-    QApplication::exec();
+    // A signal that comes before this point finds nothing being written.
+    qv3::forward_end_signals(the_app, window->window);
+    // 0, or kExitWriteAbandoned after a write given up on a second signal.
+    const int exit_code = QApplication::exec();
     window.reset();
-    return 0;
+    return exit_code;
 }

@@ -1,4 +1,4 @@
-// The host_services.h functions over Qt: message boxes, the save and open file dialogs, quitting.
+// The host_services.h functions over Qt: message boxes, the save and open file dialogs, quitting, standard error.
 #include "ui/host_services.h"
 
 #include <QApplication>
@@ -7,6 +7,9 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <cstdio>
+#include <string>
 
 #include "ui/qt/qt_form.h"
 
@@ -78,7 +81,16 @@ std::optional<std::string> choose_open_file(WindowHandle owner) {
     return run_file_dialog(owner, QFileDialog::AcceptOpen, QString());
 }
 
-// The loop ends once the current event is handled; main returns 0.
-void post_quit_request(WindowHandle) { QCoreApplication::exit(0); }
+// Every event loop ends once the current event is handled, a message box's
+// too; main returns exit_code.
+void post_quit_request(WindowHandle, int exit_code) { QCoreApplication::exit(exit_code); }
+
+// One write of the whole line. SIGPIPE is ignored (end_signals_qt.cpp), so a
+// reader that has gone makes the write fail, like a hung-up terminal.
+void print_to_standard_error(std::string_view line) {
+    std::string text(line);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
 
 }  // namespace qv3

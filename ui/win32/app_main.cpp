@@ -4,6 +4,7 @@
 
 #include "ui/dialog_layouts.h"
 #include "ui/main_window.h"
+#include "ui/win32/console_events_win32.h"
 #include "ui/win32/dialog_template_win32.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/version_option_win32.h"
@@ -28,14 +29,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
         qv3::create_dialog(qv3::kMainWindowLayout, nullptr, qv3::main_window_procedure, reinterpret_cast<LPARAM>(&the_app));
     if (window == nullptr) return 1;  // never run without a window
 
+    qv3::forward_console_events(window);
+
     MSG message{};
+    int exit_code = 0;
     for (;;) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) break;  // the quit request, or no queue to read
+        if (got == -1) break;  // no queue to read
+        if (got == 0) {  // the quit request: 0, or kExitWriteAbandoned after a write given up
+            exit_code = static_cast<int>(message.wParam);
+            break;
+        }
         if (IsDialogMessageA(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
     DestroyWindow(window);
-    return 0;
+    return exit_code;
 }

@@ -1,12 +1,14 @@
-// The host_services.h functions for Windows: message boxes, the save and open file dialogs, quitting.
+// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), quitting, standard error.
 #include "ui/host_services.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
 #include <array>
-#include <cstring>
+#include <cwchar>
 #include <string>
+
+#include "files/system_text_win32.h"
 
 namespace qv3 {
 
@@ -16,13 +18,15 @@ namespace {
 constexpr std::size_t kPathBufferChars = 260;
 
 // One filter entry; the string ends with the double NUL the dialogs expect.
-constexpr char kConfigFilter[] = "Quorvale3 Files (*.qv3)\0*.qv3\0";
-constexpr const char* kConfigExtension = "qv3";
+constexpr wchar_t kConfigFilter[] = L"Quorvale3 Files (*.qv3)\0*.qv3\0";
+constexpr const wchar_t* kConfigExtension = L"qv3";
 
-using PathBuffer = std::array<char, kPathBufferChars>;
+// The wide dialogs, so that any file name comes back whole: the files layer
+// takes it as UTF-8 (files/system_text.h).
+using PathBuffer = std::array<wchar_t, kPathBufferChars>;
 
-OPENFILENAMEA file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) {
-    OPENFILENAMEA dialog{};
+OPENFILENAMEW file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) {
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = reinterpret_cast<HWND>(owner);
     dialog.lpstrFilter = kConfigFilter;
@@ -34,7 +38,9 @@ OPENFILENAMEA file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) 
     return dialog;
 }
 
-std::string path_of(const PathBuffer& path) { return std::string(path.data(), strnlen(path.data(), path.size())); }
+std::string path_of(const PathBuffer& path) {
+    return utf8_text(std::wstring_view(path.data(), wcsnlen(path.data(), path.size())));
+}
 
 std::string terminated(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
@@ -55,22 +61,37 @@ void show_notice(WindowHandle, std::string_view caption, std::string_view text) 
 
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name) {
     PathBuffer path{};
-    const std::string name = terminated(initial_name).substr(0, path.size() - 1);
-    std::memcpy(path.data(), name.data(), name.size());
-    OPENFILENAMEA dialog =
+    const std::wstring name = wide_text(terminated(initial_name)).substr(0, path.size() - 1);
+    std::wmemcpy(path.data(), name.data(), name.size());
+    OPENFILENAMEW dialog =
         file_dialog_of(owner, path, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
-    if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+    if (!GetSaveFileNameW(&dialog)) return std::nullopt;
     return path_of(path);
 }
 
 std::optional<std::string> choose_open_file(WindowHandle owner) {
     PathBuffer path{};
-    OPENFILENAMEA dialog =
+    OPENFILENAMEW dialog =
         file_dialog_of(owner, path, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
-    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     return path_of(path);
 }
 
-void post_quit_request(WindowHandle) { PostQuitMessage(0); }
+// A reason given to Windows for holding up the end of the session goes with
+// the program; without one the call fails and changes nothing.
+void post_quit_request(WindowHandle owner, int exit_code) {
+    ShutdownBlockReasonDestroy(reinterpret_cast<HWND>(owner));
+    PostQuitMessage(exit_code);
+}
+
+// A program with no console usually has no standard error; when it was given
+// one (a redirection), the line ends as a console program's text output does.
+void print_to_standard_error(std::string_view line) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+    const std::string text = std::string(line) + "\r\n";
+    DWORD written = 0;
+    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
 
 }  // namespace qv3

@@ -1,4 +1,4 @@
-// The main window's dialog procedure: start-up, timer ticks, button clicks, tab switches and closing.
+// The main window's dialog procedure: start-up, timer ticks, button clicks, tab switches, closing and the end of the session.
 #include "ui/win32/main_window_win32.h"
 
 #include <commctrl.h>
@@ -6,8 +6,10 @@
 
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
+#include "ui/end_requests.h"
 #include "ui/host_services.h"
 #include "ui/main_window.h"
+#include "ui/win32/console_events_win32.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
@@ -96,6 +98,17 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         }
         case WM_CLOSE:
             on_quit_request(*app);
+            return TRUE;
+        case kEndRequestMessage:
+            on_end_request(*app);
+            return TRUE;
+        case WM_QUERYENDSESSION:
+            // Left to the default (the session may end) outside a write. During
+            // one Windows shows the reason and waits; the program quits once
+            // the write has been verified (post_quit_request takes the reason back).
+            if (session_may_end(*app)) return FALSE;
+            ShutdownBlockReasonCreate(window, L"Writing the tracker's configuration");
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
             return TRUE;
         default:
             return FALSE;
