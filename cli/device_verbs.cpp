@@ -12,6 +12,7 @@
 #include "cli/model_change.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
+#include "cli/terminal_questions.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
 #include "device/write_confirmations.h"
@@ -174,16 +175,6 @@ int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState fo
     return run_until_idle(session, record, err) == RunOutcome::Interrupted ? kExitInterrupted : kExitOk;
 }
 
-// A terminal OK/Cancel question; anything but an explicit yes is Cancel.
-bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostream& err) {
-    err << caption << ": " << text << " [ok/Cancel] " << std::flush;
-    char answer[64] = {};
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return false;
-    const std::string_view reply(answer);
-    return reply.rfind("ok", 0) == 0 || reply.rfind("OK", 0) == 0 || reply.rfind("y", 0) == 0 ||
-           reply.rfind("Y", 0) == 0;
-}
-
 // A trace that could not be written fails the verb, but only once the
 // exchange is over: a write to the tracker is never cut short for its trace.
 int end_session(DeviceSession& session, int code, std::ostream& err) {
@@ -251,14 +242,12 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return kExitFailure;
     }
     ConfigRecord* const record = &source->record;
-    // Everything is confirmed before the first byte goes out.
-    if (!parsed.switches.count("--yes")) {
-        for (const char* question : write_questions_for(*record)) {
-            if (!ask_on_terminal(kWriteQuestionCaption, question, err)) {
-                err << "qv3: write cancelled; nothing was sent\n";
-                return kExitFailure;
-            }
-        }
+    // Everything is confirmed before the first byte goes out: the window's
+    // questions, on the terminal, unless --yes answers them.
+    answer_questions_on(err, parsed.switches.count("--yes") > 0);
+    if (!confirm_write(*record, kNoOwner)) {
+        err << "qv3: write cancelled; nothing was sent\n";
+        return kExitFailure;
     }
     // From the first byte on, Ctrl-C, SIGTERM and SIGHUP are heeded between steps;
     // before, they end qv3 with nothing sent.
@@ -275,15 +264,11 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return code;
     }
 
-    const WriteHost host{
-        [](std::string_view, std::string_view) { return true; },
-        [&err](std::string_view caption, std::string_view text) { err << caption << ": " << text << "\n"; },
-    };
     if (interrupt_count() > 0) {
         err << "qv3: interrupted; nothing more was sent to the tracker\n";
         return kExitInterrupted;
     }
-    if (confirm_and_start_write(session.protocol, session.port, *record, host)) {
+    if (start_confirmed_write(session.protocol, session.port, *record, kNoOwner)) {
         err << "qv3: nothing was sent\n";
         return kExitFailure;
     }

@@ -25,14 +25,6 @@ bool refused_during_write(App& app) {
     return true;
 }
 
-WriteHost write_host_of(const App& app) {
-    const WindowHandle owner = app.window;
-    return WriteHost{
-        [owner](std::string_view caption, std::string_view text) { return ask_ok_cancel(owner, caption, text); },
-        [owner](std::string_view caption, std::string_view text) { show_notice(owner, caption, text); },
-    };
-}
-
 }  // namespace
 
 void start_device_query(App& app, ProtocolState follow_up) {
@@ -49,7 +41,7 @@ void write_config(App& app) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
     } else {
         use_selected_port(app);
-        if (confirm_and_start_write(app.protocol, app.port, app.record, write_host_of(app))) {
+        if (confirm_and_start_write(app.protocol, app.port, app.record, app.window)) {
             record_to_form(app.window, app.record);
         }
     }
