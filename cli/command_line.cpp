@@ -8,6 +8,7 @@
 #include "cli/stdout_mode.h"
 #include "files/bounded_read.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "model/kept_fields.h"
 
 namespace qv3 {
@@ -70,17 +71,20 @@ int usage_outcome(const Arguments& parsed, size_t positional, std::string_view h
     return -1;
 }
 
+std::string file_error(std::string_view path, std::string_view text, std::string_view reason) {
+    std::string error(path);
+    error += ": ";
+    return error + with_reason(text, reason);
+}
+
 std::optional<std::string> read_input_bounded(const std::string& path, size_t max_bytes, std::string& error) {
     const BoundedRead read = path == "-" ? read_bounded(stdin, max_bytes) : read_file_bounded(path, max_bytes);
-    switch (read.outcome) {
-        case BoundedReadOutcome::Read: return read.bytes;
-        case BoundedReadOutcome::OpenFailed: error = "cannot open " + path; break;
-        case BoundedReadOutcome::ReadFailed: error = "cannot read " + path; break;
-    }
+    if (read.outcome == BoundedReadOutcome::Read) return read.bytes;
+    error = file_error(path, bounded_read_outcome_text(read.outcome), errno_reason(read.system_error));
     return std::nullopt;
 }
 
-ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out) {
+ReplaceResult write_output(const std::string& path, std::string_view bytes, std::ostream& out) {
     if (path != "-") return replace_file(path, bytes);
     out.flush();
     // Image bytes must reach the file unchanged, also where standard output translates line ends.
@@ -88,7 +92,7 @@ ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     restore_stdout_mode(previous_mode);
-    return out ? ReplaceOutcome::Written : ReplaceOutcome::WriteFailed;
+    return {out ? ReplaceOutcome::Written : ReplaceOutcome::WriteFailed, {}};
 }
 
 SaveResult save_config_output(const std::string& path, ConfigRecord& record, ImageBytes& encoded_image,
@@ -96,7 +100,13 @@ SaveResult save_config_output(const std::string& path, ConfigRecord& record, Ima
     if (path != "-") return save_config_file(path, record, encoded_image);
     const EncodeOutcome encoding = encode_image(record, encoded_image);
     if (encoding == EncodeOutcome::DoesNotFit) return {encoding, ReplaceOutcome::WriteFailed};
-    return {encoding, write_output(path, config_file_bytes(record.device_model, encoded_image), out)};
+    ReplaceResult written = write_output(path, config_file_bytes(record.device_model, encoded_image), out);
+    return {encoding, written.outcome, std::move(written.reason)};
+}
+
+std::string save_status(std::string_view path, ReplaceOutcome saved, std::string_view reason) {
+    if (saved == ReplaceOutcome::Written) return replace_outcome_text(saved);
+    return "qv3: " + file_error(path, replace_outcome_text(saved), reason);
 }
 
 std::string terminal_safe(std::string_view text) {
@@ -143,9 +153,9 @@ std::optional<ConfigurationSource> load_configuration_source(const std::string& 
             return std::nullopt;
         }
         ReceivedImage image;
-        const LoadOutcome loaded = load_config_file(path, source.record, image);
-        if (loaded != LoadOutcome::Loaded) {
-            error = path + ": " + load_outcome_text(loaded);
+        const LoadResult loaded = load_config_file(path, source.record, image);
+        if (loaded.outcome != LoadOutcome::Loaded) {
+            error = file_error(path, load_outcome_text(loaded.outcome), loaded.reason);
             return std::nullopt;
         }
         source.for_model = source.record.device_model;

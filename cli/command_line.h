@@ -39,17 +39,24 @@ Arguments parse_arguments(const std::vector<std::string>& args, const std::vecto
 int usage_outcome(const Arguments& parsed, size_t positional, std::string_view help, std::ostream& out,
                   std::ostream& err);
 
+// Every file error of qv3 reads "FILE: TEXT (REASON)", without the reason
+// when the system gave none; callers put "qv3: " in front.
+std::string file_error(std::string_view path, std::string_view text, std::string_view reason);
+
 // Reads at most max_bytes + 1 bytes (read_file_bounded), so callers can tell an
-// oversized file. "-" reads standard input. Returns std::nullopt (and error)
-// when unreadable.
+// oversized file. "-" reads standard input. Returns std::nullopt (and error,
+// a file_error) when unreadable.
 std::optional<std::string> read_input_bounded(const std::string& path, size_t max_bytes, std::string& error);
 
 // Saves bytes to path through replace_file; "-" writes them to out (standard output).
-ReplaceOutcome write_output(const std::string& path, std::string_view bytes, std::ostream& out);
+ReplaceResult write_output(const std::string& path, std::string_view bytes, std::ostream& out);
 
 // save_config_file for every qv3 -o: "-" writes the .qv3 file to out.
 SaveResult save_config_output(const std::string& path, ConfigRecord& record, ImageBytes& encoded_image,
                               std::ostream& out);
+
+// What qv3 says of a save to path: "File Saved", or its file_error.
+std::string save_status(std::string_view path, ReplaceOutcome saved, std::string_view reason);
 
 // Text from outside (a status line carrying what a tracker sent, a port's
 // name) with control and non-ASCII bytes shown as escapes, so that it cannot

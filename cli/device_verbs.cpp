@@ -2,6 +2,7 @@
 //
 // They drive the same DeviceProtocol as the window, calling step every 100 ms
 // and printing each new status line on stderr.
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -11,10 +12,12 @@
 #include "cli/model_change.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
+#include "cli/terminal_questions.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "model/image_encoder.h"
 
 namespace qv3 {
@@ -82,9 +85,12 @@ int begin_session(const Arguments& parsed, size_t positional, std::string_view h
     }
     if (const auto trace = parsed.values.find("--trace"); trace != parsed.values.end()) {
         // Like a bad option, a trace that cannot be kept stops the verb before the port is opened.
-        session.trace_file.reset(std::fopen(trace->second.c_str(), "w"));
+        errno = 0;
+        session.trace_file.reset(open_file(trace->second, "w"));
         if (!session.trace_file) {
-            err << "qv3: cannot create " << trace->second << "\n";
+            err << "qv3: " << file_error(trace->second, replace_outcome_text(ReplaceOutcome::OpenFailed),
+                                         errno_reason(errno))
+                << "\n";
             return kExitUsage;
         }
         session.trace_name = trace->second;
@@ -169,24 +175,20 @@ int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState fo
     return run_until_idle(session, record, err) == RunOutcome::Interrupted ? kExitInterrupted : kExitOk;
 }
 
-// A terminal OK/Cancel question; anything but an explicit yes is Cancel.
-bool ask_on_terminal(std::string_view caption, std::string_view text, std::ostream& err) {
-    err << caption << ": " << text << " [ok/Cancel] " << std::flush;
-    char answer[64] = {};
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return false;
-    const std::string_view reply(answer);
-    return reply.rfind("ok", 0) == 0 || reply.rfind("OK", 0) == 0 || reply.rfind("y", 0) == 0 ||
-           reply.rfind("Y", 0) == 0;
-}
-
 // A trace that could not be written fails the verb, but only once the
 // exchange is over: a write to the tracker is never cut short for its trace.
 int end_session(DeviceSession& session, int code, std::ostream& err) {
     std::FILE* trace = session.trace_file.get();
     if (trace == nullptr) return code;
+    // The first failure's errno is the reason: the stream keeps it from a write in the exchange.
+    errno = 0;
     const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
+    const int write_error = errno;
     if (std::fclose(session.trace_file.release()) == 0 && written) return code;
-    err << "qv3: cannot write the trace " << session.trace_name << "\n";
+    err << "qv3: "
+        << file_error(session.trace_name, replace_outcome_text(ReplaceOutcome::WriteFailed),
+                      errno_reason(write_error != 0 ? write_error : errno))
+        << "\n";
     return kExitFailure;
 }
 
@@ -220,7 +222,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         return kExitOk;
     }
     const SaveResult saved = save_config_output(output->second, record, session.protocol.encoded_image, out);
-    err << replace_outcome_text(saved.saved) << "\n";
+    err << save_status(output->second, saved.saved, saved.reason) << "\n";
     return saved.saved == ReplaceOutcome::Written ? kExitOk : kExitFailure;
 }
 
@@ -240,14 +242,12 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return kExitFailure;
     }
     ConfigRecord* const record = &source->record;
-    // Everything is confirmed before the first byte goes out.
-    if (!parsed.switches.count("--yes")) {
-        for (const char* question : write_questions_for(*record)) {
-            if (!ask_on_terminal(kWriteQuestionCaption, question, err)) {
-                err << "qv3: write cancelled; nothing was sent\n";
-                return kExitFailure;
-            }
-        }
+    // Everything is confirmed before the first byte goes out: the window's
+    // questions, on the terminal, unless --yes answers them.
+    answer_questions_on(err, parsed.switches.count("--yes") > 0);
+    if (!confirm_write(*record, kNoOwner)) {
+        err << "qv3: write cancelled; nothing was sent\n";
+        return kExitFailure;
     }
     // From the first byte on, Ctrl-C, SIGTERM and SIGHUP are heeded between steps;
     // before, they end qv3 with nothing sent.
@@ -264,15 +264,11 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return code;
     }
 
-    const WriteHost host{
-        [](std::string_view, std::string_view) { return true; },
-        [&err](std::string_view caption, std::string_view text) { err << caption << ": " << text << "\n"; },
-    };
     if (interrupt_count() > 0) {
         err << "qv3: interrupted; nothing more was sent to the tracker\n";
         return kExitInterrupted;
     }
-    if (confirm_and_start_write(session.protocol, session.port, *record, host)) {
+    if (start_confirmed_write(session.protocol, session.port, *record, kNoOwner)) {
         err << "qv3: nothing was sent\n";
         return kExitFailure;
     }

@@ -125,10 +125,10 @@ int verb_encode(const std::vector<std::string>& args, std::ostream& out, std::os
     report_encoding(outcome, err);
     if (outcome == EncodeOutcome::DoesNotFit) return kExitFailure;
     const auto size = static_cast<size_t>(image_size_for_model(record->device_model));
-    const ReplaceOutcome written =
+    const ReplaceResult written =
         write_output(output->second, std::string_view(reinterpret_cast<const char*>(image.data()), size), out);
-    if (written != ReplaceOutcome::Written) {
-        err << replace_outcome_text(written) << "\n";
+    if (written.outcome != ReplaceOutcome::Written) {
+        err << save_status(output->second, written.outcome, written.reason) << "\n";
         return kExitFailure;
     }
     return outcome == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
@@ -139,9 +139,9 @@ int verb_show(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (const int code = usage_outcome(parsed, 1, kShowHelp, out, err); code >= 0) return code;
     ConfigRecord record;
     ReceivedImage image;
-    const LoadOutcome loaded = load_config_file(parsed.positional[0], record, image);
-    if (loaded != LoadOutcome::Loaded) {
-        err << load_outcome_text(loaded) << "\n";
+    const LoadResult loaded = load_config_file(parsed.positional[0], record, image);
+    if (loaded.outcome != LoadOutcome::Loaded) {
+        err << "qv3: " << file_error(parsed.positional[0], load_outcome_text(loaded.outcome), loaded.reason) << "\n";
         return kExitFailure;
     }
     out << (parsed.switches.count("--explain") != 0 ? settings_to_explained_text(record) : settings_to_text(record));
@@ -161,7 +161,7 @@ int verb_save(const std::vector<std::string>& args, std::ostream& out, std::ostr
     ImageBytes image{};
     const SaveResult result = save_config_output(output->second, *record, image, out);
     report_encoding(result.encoding, err);
-    err << replace_outcome_text(result.saved) << "\n";
+    err << save_status(output->second, result.saved, result.reason) << "\n";
     if (result.saved != ReplaceOutcome::Written) return kExitFailure;
     return result.encoding == EncodeOutcome::TextTruncated ? kExitTruncated : kExitOk;
 }

@@ -34,7 +34,10 @@ constexpr std::string_view kProgramHelp =
     "                                  which tracker model is attached\n"
     "\n"
     "The settings text has one 'key = value' a line and '#' comment lines;\n"
-    "'qv3 keys' lists every key.\n"
+    "'qv3 keys' lists every key. It is UTF-8, or UTF-16 with a byte-order mark\n"
+    "(other bytes read as Latin-1). Texts are double-quoted; the tracker stores\n"
+    "Latin-1 characters (U+0000 to U+00FF) and refuses a text with any other,\n"
+    "and \\xHH gives any byte. qv3 prints texts as UTF-8, control codes as \\xHH.\n"
     "Run 'qv3 VERB --help' for a verb's options; 'qv3 --version' prints the version.\n";
 
 struct Verb {

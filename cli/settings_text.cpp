@@ -10,6 +10,7 @@
 
 #include "cli/text_file_encoding.h"
 #include "model/config_fields.h"
+#include "model/number_text.h"
 #include "model/tracker_text.h"
 #include "model/utf8.h"
 
@@ -73,11 +74,7 @@ std::string quote(std::string_view text) {
     return quoted;
 }
 
-std::string format_float(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
+std::string format_float(float value) { return shortest_float_text(value); }
 
 std::string format_value(const ConfigRecord& r, const ConfigField& f, std::size_t b) {
     return visit_field_value(r, f, b, [&f](const auto& value) -> std::string {
@@ -161,12 +158,15 @@ std::optional<long long> parse_integer(std::string_view value) {
     return n;
 }
 
+// A decimal number, optionally after '-', and nothing else. Beyond the float
+// range, or so small that only zero is left, it is refused.
 std::optional<float> parse_float(std::string_view value) {
-    float f = 0;
-    const auto result = std::from_chars(value.data(), value.data() + value.size(), f);
-    if (result.ec != std::errc() || result.ptr != value.data() + value.size() || !std::isfinite(f)) {
-        return std::nullopt;
-    }
+    const bool negative = !value.empty() && value.front() == '-';
+    if (negative) value.remove_prefix(1);
+    const std::optional<ScannedNumber> number = scan_unsigned_number(value, false);
+    if (!number || number->length != value.size()) return std::nullopt;
+    const float f = nearest_float(negative ? -number->value : number->value);
+    if (!std::isfinite(f) || (f == 0.0f && number->value != 0.0)) return std::nullopt;
     return f;
 }
 

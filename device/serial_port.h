@@ -2,9 +2,10 @@
 //
 // One header, one implementation per platform chosen by the build:
 // serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
-// port_list_posix.cpp), and two test doubles: sim/serial_port_simulated.cpp
-// (an in-process tracker on a virtual clock, for the protocol and qv3 tests)
-// and tests/ui/ui_fakes.cpp (a scripted line, for the window's tests). Every
+// port_list_posix.cpp), and three test doubles: sim/serial_port_simulated.cpp
+// (an in-process tracker on a virtual clock, for the protocol and qv3 tests),
+// tests/ui/ui_fakes.cpp (a scripted line, for the window's tests) and
+// fuzz/serial_port_fuzzed.cpp (a device whose answers are fuzz input). Every
 // operation returns a PortOutcome that callers decide on; a failure also
 // leaves a fixed text in last_error and the system's own words in reason. On
 // POSIX a failed open says why ("Could not open Com Port NAME (Permission

@@ -64,17 +64,23 @@ std::vector<const char*> write_questions_for(const ConfigRecord& record) {
     return asked;
 }
 
-bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record,
-                             const WriteHost& host) {
-    if (refused_during_write(protocol)) return false;
+bool confirm_write(const ConfigRecord& record, WindowHandle owner) {
     for (const char* question : write_questions_for(record)) {
-        if (!host.ask(kWriteQuestionCaption, question)) return false;
+        if (!ask_ok_cancel(owner, kWriteQuestionCaption, question)) return false;
     }
+    return true;
+}
+
+bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record, WindowHandle owner) {
+    if (refused_during_write(protocol) || !confirm_write(record, owner)) return false;
     // The questions are modal, but the window's timer keeps stepping under
     // them: a write started meanwhile must not have its image re-encoded or
     // be cut short by a new version query.
     if (refused_during_write(protocol)) return false;
+    return start_confirmed_write(protocol, port, record, owner);
+}
 
+bool start_confirmed_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record, WindowHandle owner) {
     protocol.retry_count = 0;
     const EncodeOutcome outcome = encode_image(record, protocol.encoded_image);
     protocol.encoded_for_model = record.device_model;
@@ -83,13 +89,13 @@ bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigR
             start_version_query(protocol, port, ProtocolState::QueryVersionForWrite);
             return false;
         case EncodeOutcome::DoesNotFit:
-            host.notify(kDoesNotFitCaption, kDoesNotFitMessage);
+            show_notice(owner, kDoesNotFitCaption, kDoesNotFitMessage);
             return false;
         case EncodeOutcome::TextTruncated:
             break;
     }
     // Nothing is sent: the record shows the texts as they were cut, for review.
-    host.notify(kTextTruncatedCaption, kTextTruncatedMessage);
+    show_notice(owner, kTextTruncatedCaption, kTextTruncatedMessage);
     protocol.received_image.bytes = protocol.encoded_image;
     protocol.received_image.length = image_size_for_model(record.device_model);
     protocol.status_line = decode_status_text(decode_image(protocol.received_image, record));

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <memory>
 
+#include "files/system_text.h"
+
 namespace qv3 {
 
 namespace {
@@ -15,8 +17,18 @@ struct FileCloser {
 
 }  // namespace
 
+const char* bounded_read_outcome_text(BoundedReadOutcome outcome) {
+    switch (outcome) {
+        case BoundedReadOutcome::Read: return "Read";
+        case BoundedReadOutcome::OpenFailed: return "Failed to open file";
+        case BoundedReadOutcome::ReadFailed: return "Failed to read data";
+    }
+    return "Failed to read data";
+}
+
 BoundedRead read_bounded(std::FILE* file, size_t max_bytes) {
     BoundedRead read;
+    errno = 0;
     char buffer[4096];
     while (read.bytes.size() <= max_bytes) {
         const size_t wanted = std::min(sizeof buffer, max_bytes + 1 - read.bytes.size());
@@ -26,6 +38,7 @@ BoundedRead read_bounded(std::FILE* file, size_t max_bytes) {
     }
     if (std::ferror(file)) {
         read.outcome = BoundedReadOutcome::ReadFailed;
+        read.system_error = errno;
         read.bytes.clear();
     }
     return read;
@@ -33,7 +46,7 @@ BoundedRead read_bounded(std::FILE* file, size_t max_bytes) {
 
 BoundedRead read_file_bounded(const std::string& path, size_t max_bytes) {
     errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::unique_ptr<std::FILE, FileCloser> file(open_file(path, "rb"));
     if (!file) {
         BoundedRead failed;
         failed.outcome = BoundedReadOutcome::OpenFailed;

@@ -13,13 +13,16 @@ struct BoundedRead {
     BoundedReadOutcome outcome = BoundedReadOutcome::Read;
     // At most max_bytes + 1 bytes, so that the caller can tell an oversized file.
     std::string bytes;
-    int system_error = 0;  // errno of a failed open, for the caller's message
+    int system_error = 0;  // errno of a failed open or read, for the caller's message
 };
+
+// "Read", "Failed to open file" or "Failed to read data".
+const char* bounded_read_outcome_text(BoundedReadOutcome outcome);
 
 // Reads file (left open) until its end or max_bytes + 1 bytes.
 BoundedRead read_bounded(std::FILE* file, size_t max_bytes);
 
-// Opens path, reads it as read_bounded does and closes it.
+// Opens path (UTF-8, files/system_text.h), reads it as read_bounded does and closes it.
 BoundedRead read_file_bounded(const std::string& path, size_t max_bytes);
 
 }  // namespace qv3

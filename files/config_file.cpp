@@ -2,11 +2,13 @@
 #include "files/config_file.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string_view>
 
+#include "files/system_text.h"
 #include "model/image_decoder.h"
 
 namespace qv3 {
@@ -84,7 +86,8 @@ std::string config_file_bytes(int device_model, const ImageBytes& image) {
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image) {
     const EncodeOutcome encoding = encode_image(record, encoded_image);
     if (encoding == EncodeOutcome::DoesNotFit) return {encoding, ReplaceOutcome::WriteFailed};
-    return {encoding, replace_file(file_name, config_file_bytes(record.device_model, encoded_image))};
+    ReplaceResult replaced = replace_file(file_name, config_file_bytes(record.device_model, encoded_image));
+    return {encoding, replaced.outcome, std::move(replaced.reason)};
 }
 
 const char* load_outcome_text(LoadOutcome outcome) {
@@ -97,36 +100,41 @@ const char* load_outcome_text(LoadOutcome outcome) {
     return "Failed to read data";
 }
 
-LoadOutcome load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(file_name.c_str(), "rb"));
-    if (!file) return LoadOutcome::OpenFailed;
+LoadResult load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image) {
+    errno = 0;
+    std::unique_ptr<std::FILE, FileCloser> file(open_file(file_name, "rb"));
+    if (!file) return {LoadOutcome::OpenFailed, errno_reason(errno)};
     record.device_model = kModelNone;
+    // A read that stops short is the system's failure only when the stream says so.
+    const auto failed = [&file](LoadOutcome outcome) -> LoadResult {
+        return {outcome, std::ferror(file.get()) ? errno_reason(errno) : std::string()};
+    };
 
     std::array<uint8_t, 4> tag{};
-    if (!read_all(file.get(), tag)) return LoadOutcome::InvalidFormat;
+    if (!read_all(file.get(), tag)) return failed(LoadOutcome::InvalidFormat);
     int image_size = 0;
     if (same_tag_ignoring_case(tag, kTag128)) {
         image_size = 128;
     } else if (same_tag_ignoring_case(tag, kTag256)) {
         image_size = 256;
     } else {
-        return LoadOutcome::InvalidFormat;
+        return {LoadOutcome::InvalidFormat, {}};
     }
 
     record.device_model = first_model_with_image_size(image_size);
 
     std::array<uint8_t, 4> length{};
-    if (!read_all(file.get(), length)) return LoadOutcome::ReadFailed;
-    if (from_little_endian(length) != static_cast<uint32_t>(image_size)) return LoadOutcome::InvalidFormat;
+    if (!read_all(file.get(), length)) return failed(LoadOutcome::ReadFailed);
+    if (from_little_endian(length) != static_cast<uint32_t>(image_size)) return {LoadOutcome::InvalidFormat, {}};
 
     ReceivedImage image;
-    if (!read_all(file.get(), image.bytes, static_cast<size_t>(image_size))) return LoadOutcome::ReadFailed;
+    if (!read_all(file.get(), image.bytes, static_cast<size_t>(image_size))) return failed(LoadOutcome::ReadFailed);
     image.length = image_size;
     if (const int model = read_model_trailer(file.get(), image_size); model_known(model)) record.device_model = model;
 
     received_image = image;
     decode_image(received_image, record);
-    return LoadOutcome::Loaded;
+    return {};
 }
 
 bool looks_like_config_file(std::string_view file_name, std::string_view content) {

@@ -21,9 +21,17 @@ namespace qv3 {
 struct SaveResult {
     EncodeOutcome encoding;  // TextTruncated still saves; DoesNotFit saves nothing
     ReplaceOutcome saved;
+    std::string reason = {};  // the system's words for a failed save, or empty
 };
 
 enum class LoadOutcome { Loaded, OpenFailed, InvalidFormat, ReadFailed };
+
+// How a load ended, with the system's words when the system refused it (a
+// file that ends too early is InvalidFormat or ReadFailed without any).
+struct LoadResult {
+    LoadOutcome outcome = LoadOutcome::Loaded;
+    std::string reason;
+};
 
 // The status text of a load: "File Loaded", "Failed to open file",
 // "Invalid File Format" or "Failed to read data".
@@ -32,13 +40,14 @@ const char* load_outcome_text(LoadOutcome outcome);
 // The content of a .qv3 file holding image, encoded for device_model.
 std::string config_file_bytes(int device_model, const ImageBytes& image);
 
-// Encodes record into encoded_image and saves the file through replace_file:
-// an existing file is replaced only once the new one has been written in full.
+// Encodes record into encoded_image and saves the file (a UTF-8 name) through
+// replace_file: an existing file is replaced only once the new one has been
+// written in full.
 SaveResult save_config_file(const std::string& file_name, ConfigRecord& record, ImageBytes& encoded_image);
 
-// Reads the file into received_image, sets record.device_model from it and
-// decodes.
-LoadOutcome load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image);
+// Reads the file (a UTF-8 name) into received_image, sets record.device_model
+// from it and decodes.
+LoadResult load_config_file(const std::string& file_name, ConfigRecord& record, ReceivedImage& received_image);
 
 // Whether a file is meant as a .qv3 file: its content starts with "QV3" (the
 // start of both tags) or its name ends in ".qv3", in any letter case. Either

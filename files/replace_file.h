@@ -16,13 +16,21 @@ namespace qv3 {
 
 enum class ReplaceOutcome { Written, OpenFailed, WriteFailed };
 
+// How a save ended, with the system's words for a failure ("No space left on
+// device"), empty when written or when the system gave none.
+struct ReplaceResult {
+    ReplaceOutcome outcome = ReplaceOutcome::Written;
+    std::string reason;
+};
+
 // Synced waits until the file and its folder are on disk. Unsynced is for
 // copies kept only for another program to read (the simulator's image), where
 // a disk stalled by other writers must not hold up the caller.
 enum class Durability { Synced, Unsynced };
 
-ReplaceOutcome replace_file(const std::string& path, std::string_view bytes,
-                            Durability durability = Durability::Synced);
+// path is UTF-8 (files/system_text.h).
+ReplaceResult replace_file(const std::string& path, std::string_view bytes,
+                           Durability durability = Durability::Synced);
 
 // The status text of an outcome: "File Saved", "Failed to open file" or "Failed to write data".
 const char* replace_outcome_text(ReplaceOutcome outcome);

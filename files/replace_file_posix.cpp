@@ -9,6 +9,7 @@
 #include <string>
 
 #include "files/replace_file.h"
+#include "files/system_text.h"
 
 namespace qv3 {
 
@@ -38,10 +39,16 @@ std::string follow_links(std::string path) {
     return {};
 }
 
+// A failure with the system's words for errno as it stands.
+ReplaceResult failed(ReplaceOutcome outcome, int error = errno) { return {outcome, errno_reason(error)}; }
+
+// Leaves errno at the failed write's; a write that stores nothing and reports
+// no error is a full device.
 bool write_all(int descriptor, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
         if (written <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(written));
     }
@@ -49,12 +56,13 @@ bool write_all(int descriptor, std::string_view bytes) {
 }
 
 // A device or a pipe: there is nothing to replace, only something to write into.
-ReplaceOutcome write_straight(const std::string& path, std::string_view bytes) {
+ReplaceResult write_straight(const std::string& path, std::string_view bytes) {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) return ReplaceOutcome::OpenFailed;
+    if (descriptor < 0) return failed(ReplaceOutcome::OpenFailed);
     const bool written = write_all(descriptor, bytes);
-    const bool closed = ::close(descriptor) == 0;
-    return written && closed ? ReplaceOutcome::Written : ReplaceOutcome::WriteFailed;
+    const int write_error = errno;
+    if (::close(descriptor) != 0 && written) return failed(ReplaceOutcome::WriteFailed);
+    return written ? ReplaceResult{} : failed(ReplaceOutcome::WriteFailed, write_error);
 }
 
 // A new file beside target, never one that exists already (another save may be running).
@@ -79,14 +87,20 @@ void sync_folder(const std::string& folder) {
 
 // Writes a complete new file and renames it over target. existing is the
 // target's status, or null when there is no file yet.
-ReplaceOutcome replace_whole(const std::string& target, const struct stat* existing, std::string_view bytes,
-                             Durability durability) {
+ReplaceResult replace_whole(const std::string& target, const struct stat* existing, std::string_view bytes,
+                            Durability durability) {
     std::string temporary;
     // A new name gets what opening it would give (0666 less the umask); a
     // replacement starts private and then takes the old file's bits.
     const int descriptor = create_temporary(target, existing != nullptr ? 0600 : 0666, temporary);
-    if (descriptor < 0) return ReplaceOutcome::OpenFailed;
-    bool complete = write_all(descriptor, bytes);
+    if (descriptor < 0) return failed(ReplaceOutcome::OpenFailed);
+    // The first failure's errno is the reason given.
+    int error = 0;
+    const auto note = [&error](bool ok) {
+        if (!ok && error == 0) error = errno != 0 ? errno : EIO;
+        return ok;
+    };
+    bool complete = note(write_all(descriptor, bytes));
     if (existing != nullptr) {
         // Owner and group only where the process may; set-id bits are not carried
         // over to a file that may now belong to someone else. A failed fchmod
@@ -94,41 +108,42 @@ ReplaceOutcome replace_whole(const std::string& target, const struct stat* exist
         [[maybe_unused]] const int owned = ::fchown(descriptor, existing->st_uid, existing->st_gid);
         [[maybe_unused]] const int moded = ::fchmod(descriptor, existing->st_mode & 0777);
     }
-    if (durability == Durability::Synced) complete = ::fsync(descriptor) == 0 && complete;
-    complete = ::close(descriptor) == 0 && complete;
-    if (complete) complete = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (durability == Durability::Synced) complete = note(::fsync(descriptor) == 0) && complete;
+    complete = note(::close(descriptor) == 0) && complete;
+    if (complete) complete = note(::rename(temporary.c_str(), target.c_str()) == 0);
     if (!complete) {
         ::unlink(temporary.c_str());
-        return ReplaceOutcome::WriteFailed;
+        return failed(ReplaceOutcome::WriteFailed, error);
     }
     if (durability == Durability::Synced) sync_folder(folder_of(target));
-    return ReplaceOutcome::Written;
+    return {};
 }
 
 }  // namespace
 
-ReplaceOutcome replace_file(const std::string& path, std::string_view bytes, Durability durability) {
-    if (path.empty()) return ReplaceOutcome::OpenFailed;
+ReplaceResult replace_file(const std::string& path, std::string_view bytes, Durability durability) {
+    if (path.empty()) return failed(ReplaceOutcome::OpenFailed, ENOENT);
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        if (errno != ENOENT) return ReplaceOutcome::OpenFailed;
+        if (errno != ENOENT) return failed(ReplaceOutcome::OpenFailed);
         // Nothing there, or a link to nothing: create the name opening it would create.
         const std::string target = follow_links(path);
-        return target.empty() ? ReplaceOutcome::OpenFailed : replace_whole(target, nullptr, bytes, durability);
+        return target.empty() ? failed(ReplaceOutcome::OpenFailed, ELOOP)
+                              : replace_whole(target, nullptr, bytes, durability);
     }
-    if (S_ISDIR(status.st_mode)) return ReplaceOutcome::OpenFailed;
+    if (S_ISDIR(status.st_mode)) return failed(ReplaceOutcome::OpenFailed, EISDIR);
     if (!S_ISREG(status.st_mode)) return write_straight(path, bytes);
 
     const std::string target = follow_links(path);
-    if (target.empty()) return ReplaceOutcome::OpenFailed;
+    if (target.empty()) return failed(ReplaceOutcome::OpenFailed, ELOOP);
     // Only a file this user could open for writing is replaced; opening without
     // truncating asks the system itself (mode, ACLs, read-only mounts).
     const int probe = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0) return ReplaceOutcome::OpenFailed;
+    if (probe < 0) return failed(ReplaceOutcome::OpenFailed);
     struct stat existing {};
     const bool known = ::fstat(probe, &existing) == 0 && S_ISREG(existing.st_mode);
     ::close(probe);
-    return known ? replace_whole(target, &existing, bytes, durability) : ReplaceOutcome::OpenFailed;
+    return known ? replace_whole(target, &existing, bytes, durability) : failed(ReplaceOutcome::OpenFailed, EIO);
 }
 
 }  // namespace qv3

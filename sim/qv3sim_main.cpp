@@ -73,11 +73,11 @@ std::string errno_text() { return std::strerror(errno); }
 bool write_image_out(const Server& server, std::string& error) {
     const std::string& path = server.options.image_out_path;
     const auto size = static_cast<size_t>(tracker_image_size(server.tracker));
-    const qv3::ReplaceOutcome written = qv3::replace_file(
+    const qv3::ReplaceResult written = qv3::replace_file(
         path, std::string_view(reinterpret_cast<const char*>(server.tracker.image.data()), size),
         qv3::Durability::Unsynced);
-    if (written == qv3::ReplaceOutcome::Written) return true;
-    error = "cannot write " + path + ": " + qv3::replace_outcome_text(written);
+    if (written.outcome == qv3::ReplaceOutcome::Written) return true;
+    error = "cannot write " + path + ": " + qv3::replace_outcome_text(written.outcome);
     return false;
 }
 

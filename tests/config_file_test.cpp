@@ -1,6 +1,7 @@
 // .qv3 files: layout, every load outcome, the model trailer and safe replacement.
 #include "files/bounded_read.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "test_support.h"
 
 namespace qv3::test {
@@ -16,8 +17,10 @@ protected:
 
     std::string path(const std::string& name) const { return folder.file(name); }
     SaveResult save(const std::string& name, ConfigRecord r) { return save_config_file(path(name), r, image); }
+    // The status text with the system's reason, as qv3 shows it.
     std::string load(const std::string& name, ConfigRecord& r) {
-        return load_outcome_text(load_config_file(path(name), r, received));
+        const LoadResult result = load_config_file(path(name), r, received);
+        return with_reason(load_outcome_text(result.outcome), result.reason);
     }
     std::string image_bytes(int size) const { return std::string(image.begin(), image.begin() + size); }
 };
@@ -68,7 +71,7 @@ TEST_F(ConfigFile, EveryLoadOutcome) {
         {"QV3", "Invalid File Format", 0},                                         // ends inside the tag
         {std::string("QV3B\x00\x01", 6), "Failed to read data", 3},                // ends inside the length
         {"", "Invalid File Format", 0},
-        {"", "Failed to open file", 5, false},
+        {"", "Failed to open file (No such file or directory)", 5, false},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(path("t.qv3"));

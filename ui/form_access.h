@@ -13,10 +13,9 @@
 #include <string>
 #include <string_view>
 
-namespace qv3 {
+#include "device/user_questions.h"  // WindowHandle
 
-// A window of the front end: a Windows HWND value, or a fake form's key.
-using WindowHandle = std::intptr_t;
+namespace qv3 {
 
 // The control's text, at most max_chars characters; empty when it cannot be read.
 std::string get_text(WindowHandle window, int id, std::size_t max_chars);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/user_questions.h"
 #include "model/config_record.h"
 #include "ui/form_access.h"
 
@@ -18,16 +19,14 @@ namespace qv3 {
 // The name the save dialog offers first.
 constexpr const char* kDefaultConfigFileName = "config1.qv3";
 
-// An OK/Cancel question with Cancel the default; true for OK.
-bool ask_ok_cancel(WindowHandle owner, std::string_view caption, std::string_view text);
+// ask_ok_cancel and show_notice: device/user_questions.h, which this front
+// end implements beside the functions below.
 
-// A notice with an OK button.
-void show_notice(WindowHandle owner, std::string_view caption, std::string_view text);
-
-// The save-file dialog, offering initial_name; the chosen path, or nothing when cancelled.
+// The save-file dialog, offering initial_name; the chosen path (UTF-8, as the
+// files layer takes it), or nothing when cancelled.
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name);
 
-// The open-file dialog; the chosen path, or nothing when cancelled.
+// The open-file dialog; the chosen path (UTF-8), or nothing when cancelled.
 std::optional<std::string> choose_open_file(WindowHandle owner);
 
 // Shows the telemetry dialog modally over owner, editing record's bank

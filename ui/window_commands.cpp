@@ -3,6 +3,7 @@
 
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/system_text.h"
 #include "model/image_encoder.h"
 #include "ui/dialog_layouts.h"
 #include "ui/form_binding.h"
@@ -26,14 +27,6 @@ bool refused_during_write(App& app) {
     return true;
 }
 
-WriteHost write_host_of(const App& app) {
-    const WindowHandle owner = app.window;
-    return WriteHost{
-        [owner](std::string_view caption, std::string_view text) { return ask_ok_cancel(owner, caption, text); },
-        [owner](std::string_view caption, std::string_view text) { show_notice(owner, caption, text); },
-    };
-}
-
 }  // namespace
 
 void start_device_query(App& app, ProtocolState follow_up) {
@@ -50,7 +43,7 @@ void write_config(App& app) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
     } else {
         use_selected_port(app);
-        if (confirm_and_start_write(app.protocol, app.port, app.record, write_host_of(app))) {
+        if (confirm_and_start_write(app.protocol, app.port, app.record, app.window)) {
             record_to_form(app.window, app.record);
         }
     }
@@ -77,7 +70,8 @@ void save_config(App& app) {
     } else if (result.encoding == EncodeOutcome::DoesNotFit) {
         show_notice(app.window, kDoesNotFitCaption, kDoesNotFitMessage);
     }
-    app.protocol.status_line = replace_outcome_text(result.saved);
+    // The system's words say why a save failed: a full disk, a folder gone.
+    app.protocol.status_line = with_reason(replace_outcome_text(result.saved), result.reason);
 }
 
 void load_config(App& app) {
@@ -85,7 +79,8 @@ void load_config(App& app) {
     const std::optional<std::string> path = choose_open_file(app.window);
     // The timer keeps stepping under the dialog: a write may have begun.
     if (!path || refused_during_write(app)) return;
-    app.protocol.status_line = load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image));
+    app.protocol.status_line =
+        load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image).outcome);
     record_to_form(app.window, app.record);
     update_enabling(app.window, app.record);
 }

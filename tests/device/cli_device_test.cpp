@@ -177,14 +177,14 @@ TEST_F(Qv3Device, ToneSaysWhatItSentAndHowToStopIt) {
 TEST_F(Qv3Device, TraceFailures) {
     sim::reset_simulated_line();
     EXPECT_EQ(run({"tone", "--port", "COM1", "both", "--trace", f("missing-folder/t")}), 2);
-    EXPECT_EQ(err, "qv3: cannot create " + f("missing-folder/t") + "\n");
+    EXPECT_EQ(err, "qv3: " + f("missing-folder/t") + ": Failed to open file (No such file or directory)\n");
     EXPECT_TRUE(line().events.empty());
 
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
     write_bytes(f("s.txt"), "primary.callsign = \"K1ABC\"\n");
     sim::reset_simulated_line({.model = 4});
     EXPECT_EQ(run({"write", "--port", "COM1", f("s.txt"), "--yes", "--trace", "/dev/full"}), 1);
-    EXPECT_EQ(last_line(), "qv3: cannot write the trace /dev/full");
+    EXPECT_EQ(last_line(), "qv3: /dev/full: Failed to write data (No space left on device)");
     EXPECT_NE(err.find("\nConfig Written Successfully!\n"), std::string::npos) << err;
     EXPECT_EQ(trackers_record(4).callsign[0], "K1ABC");
 }

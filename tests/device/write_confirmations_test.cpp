@@ -5,26 +5,47 @@
 namespace qv3::test {
 namespace {
 
-// A host that answers from a script and remembers what it was asked.
+// The user, for these tests: answers from a script and remembers what it was asked.
 struct ScriptedHost {
     std::vector<bool> answers;  // answers in order; missing answers are OK
     std::vector<std::string> asked{}, notices{};
-
-    WriteHost host() {
-        return {[this](std::string_view caption, std::string_view text) {
-                    EXPECT_EQ(caption, kWriteQuestionCaption);
-                    asked.emplace_back(text);
-                    return asked.size() > answers.size() || answers[asked.size() - 1];
-                },
-                [this](std::string_view caption, std::string_view) { notices.emplace_back(caption); }};
-    }
 };
+
+ScriptedHost& scripted() {
+    static ScriptedHost host;
+    return host;
+}
+
+// A fresh script for one test.
+ScriptedHost& script(std::vector<bool> answers = {}) { return scripted() = ScriptedHost{std::move(answers)}; }
+
+}  // namespace
+}  // namespace qv3::test
+
+// This test's side of the questions' seam (device/user_questions.h).
+namespace qv3 {
+
+bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text) {
+    test::ScriptedHost& host = test::scripted();
+    EXPECT_EQ(caption, kWriteQuestionCaption);
+    host.asked.emplace_back(text);
+    return host.asked.size() > host.answers.size() || host.answers[host.asked.size() - 1];
+}
+
+void show_notice(WindowHandle, std::string_view caption, std::string_view) {
+    test::scripted().notices.emplace_back(caption);
+}
+
+}  // namespace qv3
+
+namespace qv3::test {
+namespace {
 
 TEST(WriteConfirmations, DefaultsAskNothingAndStartTheWrite) {
     ProtocolHarness h({.model = 4});
     h.record.device_model = 4;
-    ScriptedHost host;
-    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, host.host()));
+    ScriptedHost& host = script();
+    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, kNoOwner));
     EXPECT_TRUE(host.asked.empty());
     EXPECT_EQ(h.protocol.state, ProtocolState::QueryVersionForWrite);
     h.run();
@@ -64,8 +85,8 @@ TEST(WriteConfirmations, CancelEndsTheCommandWithoutAnyTraffic) {
                 .mic_e_message = {7, 2}};
     h.protocol.retry_count = 3;
     const DeviceProtocol before = h.protocol;
-    ScriptedHost host{.answers = {true, false}};
-    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, host.host()));
+    ScriptedHost& host = script({true, false});
+    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, kNoOwner));
     EXPECT_EQ(host.asked, (std::vector<std::string>{kEmergencyQuestion, kLongPathQuestion}));
     EXPECT_TRUE(line().events.empty());
     EXPECT_EQ(h.protocol.retry_count, before.retry_count);
@@ -76,8 +97,8 @@ TEST(WriteConfirmations, CancelEndsTheCommandWithoutAnyTraffic) {
 TEST(WriteConfirmations, CutTextsAreDecodedBackAndNothingIsSent) {
     ProtocolHarness h({.model = 1});
     h.record = {.device_model = 1, .status_text = {std::string(120, 'S'), "Quorvale3"}};
-    ScriptedHost host;
-    EXPECT_TRUE(confirm_and_start_write(h.protocol, h.port, h.record, host.host()));
+    ScriptedHost& host = script();
+    EXPECT_TRUE(confirm_and_start_write(h.protocol, h.port, h.record, kNoOwner));
     EXPECT_EQ(host.notices, (std::vector<std::string>{kTextTruncatedCaption}));
     EXPECT_EQ(h.protocol.status_line, "Read Config Successful");
     EXPECT_LT(h.record.status_text[0].size(), 120u);
@@ -86,7 +107,7 @@ TEST(WriteConfirmations, CutTextsAreDecodedBackAndNothingIsSent) {
 
     // Given again, the shortened texts fit and the write goes out.
     host.notices.clear();
-    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, host.host()));
+    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, kNoOwner));
     EXPECT_TRUE(host.notices.empty());
     h.run();
     EXPECT_EQ(h.protocol.status_line, "Config Written Successfully!");
@@ -95,8 +116,8 @@ TEST(WriteConfirmations, CutTextsAreDecodedBackAndNothingIsSent) {
 TEST(WriteConfirmations, AConfigurationTooLargeIsRefused) {
     ProtocolHarness h({.model = 2});
     h.record = {.device_model = 2, .path = {std::string(30, ','), "WIDE2-2"}};
-    ScriptedHost host;
-    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, host.host()));
+    ScriptedHost& host = script();
+    EXPECT_FALSE(confirm_and_start_write(h.protocol, h.port, h.record, kNoOwner));
     EXPECT_EQ(host.notices, (std::vector<std::string>{kDoesNotFitCaption}));
     EXPECT_TRUE(line().events.empty());
     EXPECT_EQ(h.protocol.state, ProtocolState::Idle);

@@ -8,8 +8,9 @@
 # simulator's image, and 'qv3 write' of a changed configuration leaves the
 # simulator holding exactly 'qv3 encode's bytes. Then the fault cases: a
 # refused question sends nothing, --silent, --only-baud 9600, sources that set
-# nothing, trace and output failures, and --stream; 'qv3 ports --probe' names
-# the simulator's model.
+# nothing, trace and output failures, files in a folder with a name outside
+# every 8-bit code page, and --stream; 'qv3 ports --probe' names the
+# simulator's model, and bash completion offers what 'qv3 ports' lists.
 # With --wine, COM1 of a Wine prefix of its own is mapped to the simulator's
 # link, and --serial-test names the Windows serial port test to run against it.
 # "--qv3sim auto" takes the native build's qv3sim.
@@ -55,6 +56,8 @@ run_qv3() {
 }
 
 if [[ $wine -eq 1 ]]; then
+  # Wine reads the names it is given in the locale's encoding: UTF-8, as on disk.
+  locale -a 2>/dev/null | grep -qix 'C.utf-\{0,1\}8' && export LC_ALL=C.UTF-8
   # The prefix's COM1 leads to the link; wineserver reads the mapping at start.
   export WINEPREFIX="$work/wine-prefix"
   timeout 120 "$root/scripts/wine-run" --init >/dev/null 2>&1
@@ -124,6 +127,21 @@ if [[ $wine -eq 1 ]]; then
   run_qv3 ports >"$work/ports.out" 2>&1
   tr -d '\r' <"$work/ports.out" | grep -qx "COM1"
   check "ports lists the simulator's COM1" $? "$(cat "$work/ports.out")"
+fi
+
+# bash completion: a file name with spaces stays one word, and --port offers
+# what 'qv3 ports' lists.
+if [[ $wine -eq 0 ]]; then
+  complete_qv3() {  # complete_qv3 WORD...: the completions of the last word
+    bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _qv3; printf "%s\n" "${COMPREPLY[@]}"' \
+      _ "$root/packaging/completion/qv3" "$qv3" "$@"
+  }
+  mkdir -p "$work/a folder" && : >"$work/a folder/set one.txt"
+  [[ "$(complete_qv3 show "$work/a folder/se")" == "$work/a folder/set one.txt" ]]
+  check "completion keeps a file name with spaces whole" $? "$(complete_qv3 show "$work/a folder/se")"
+  listed=$("$qv3" ports 2>/dev/null | cut -d' ' -f1)
+  [[ -z "$listed" || "$(complete_qv3 read --port "")" == "$listed" ]]
+  check "completion offers the ports 'qv3 ports' lists after --port" $? "$(complete_qv3 read --port "")"
 fi
 
 # A refused question sends nothing: not even the version query.
@@ -245,6 +263,29 @@ if [[ $wine -eq 0 ]]; then
     done
   done
 fi
+
+# Any file name: a settings text in a folder named outside every 8-bit code
+# page is saved, shown, written and read back there, and a file error names
+# the file in UTF-8 with the system's reason. Under Wine the names reach
+# qv3.exe through the wide command line and the wide file API.
+sim_start --model 4
+folder="$work/日本"
+mkdir -p "$folder"
+printf 'model = 4\nprimary.status_text = "Café"\n' >"$folder/set.txt"
+run_qv3 save "$folder/set.txt" -o "$folder/set.qv3" >/dev/null 2>"$work/named.err"
+rc=$?
+run_qv3 show "$folder/set.qv3" 2>>"$work/named.err" | tr -d '\r' | grep -qxF 'primary.status_text = "Café"'
+check "save and show in a 日本 folder" $((rc | $?)) "$(cat "$work/named.err")"
+run_qv3 write --port "$port" "$folder/set.qv3" --yes >/dev/null 2>"$work/named.err"
+rc=$?
+run_qv3 read --port "$port" -o "$folder/read.qv3" >/dev/null 2>>"$work/named.err"
+rc=$((rc | $?))
+run_qv3 show "$folder/read.qv3" 2>>"$work/named.err" | tr -d '\r' | grep -qxF 'primary.status_text = "Café"'
+check "write from and read into a 日本 folder" $((rc | $?)) "$(cat "$work/named.err")"
+run_qv3 show "$folder/missing.qv3" >/dev/null 2>"$work/named.err"
+rc=$?
+tr -d '\r' <"$work/named.err" | grep -qxF "qv3: $folder/missing.qv3: Failed to open file (No such file or directory)"
+check "a missing file in a 日本 folder is named with the reason" $(( (rc == 1 ? 0 : 1) | $? )) "$(cat "$work/named.err")"
 
 sim_start --model 4 --stream
 for verb in version read write; do

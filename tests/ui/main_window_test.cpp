@@ -257,6 +257,11 @@ TEST_F(MainWindow, SaveStoresTheFormOnlyOnceAFileIsChosenAndLeavesAWriteInProgre
     EXPECT_EQ(app.protocol.status_line, "File Saved");
     EXPECT_TRUE(std::all_of(app.protocol.encoded_image.begin(), app.protocol.encoded_image.end(),
                             [](uint8_t b) { return b == 0x5A; }));
+    if (std::filesystem::exists("/dev/full")) {  // a full disk: the system's words say so
+        fake_host().save_path = "/dev/full";
+        click(IDB_SAVE);
+        EXPECT_EQ(app.protocol.status_line, "Failed to write data (No space left on device)");
+    }
 }
 
 TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {

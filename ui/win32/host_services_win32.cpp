@@ -1,14 +1,15 @@
-// The host_services.h functions for Windows: message boxes, the save and open file dialogs, quitting, standard error.
+// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), quitting, standard error.
 #include "ui/host_services.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
 #include <array>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "ui/win32/control_text_win32.h"
+#include "files/system_text_win32.h"
 
 namespace qv3 {
 
@@ -18,13 +19,15 @@ namespace {
 constexpr std::size_t kPathBufferChars = 260;
 
 // One filter entry; the string ends with the double NUL the dialogs expect.
-constexpr char kConfigFilter[] = "Quorvale3 Files (*.qv3)\0*.qv3\0";
-constexpr const char* kConfigExtension = "qv3";
+constexpr wchar_t kConfigFilter[] = L"Quorvale3 Files (*.qv3)\0*.qv3\0";
+constexpr const wchar_t* kConfigExtension = L"qv3";
 
-using PathBuffer = std::array<char, kPathBufferChars>;
+// The wide dialogs, so that any file name comes back whole: the files layer
+// takes it as UTF-8 (files/system_text.h).
+using PathBuffer = std::array<wchar_t, kPathBufferChars>;
 
-OPENFILENAMEA file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) {
-    OPENFILENAMEA dialog{};
+OPENFILENAMEW file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) {
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = reinterpret_cast<HWND>(owner);
     dialog.lpstrFilter = kConfigFilter;
@@ -36,7 +39,9 @@ OPENFILENAMEA file_dialog_of(WindowHandle owner, PathBuffer& path, DWORD flags) 
     return dialog;
 }
 
-std::string path_of(const PathBuffer& path) { return std::string(path.data(), strnlen(path.data(), path.size())); }
+std::string path_of(const PathBuffer& path) {
+    return utf8_text(std::wstring_view(path.data(), wcsnlen(path.data(), path.size())));
+}
 
 std::string terminated(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
@@ -58,19 +63,19 @@ void show_notice(WindowHandle, std::string_view caption, std::string_view text) 
 
 std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view initial_name) {
     PathBuffer path{};
-    const std::string name = terminated(initial_name).substr(0, path.size() - 1);
-    std::memcpy(path.data(), name.data(), name.size());
-    OPENFILENAMEA dialog =
+    const std::wstring name = wide_text(terminated(initial_name)).substr(0, path.size() - 1);
+    std::wmemcpy(path.data(), name.data(), name.size());
+    OPENFILENAMEW dialog =
         file_dialog_of(owner, path, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
-    if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+    if (!GetSaveFileNameW(&dialog)) return std::nullopt;
     return path_of(path);
 }
 
 std::optional<std::string> choose_open_file(WindowHandle owner) {
     PathBuffer path{};
-    OPENFILENAMEA dialog =
+    OPENFILENAMEW dialog =
         file_dialog_of(owner, path, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
-    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     return path_of(path);
 }
 
