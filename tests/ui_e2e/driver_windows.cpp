@@ -100,11 +100,11 @@ std::optional<std::string> text_of(HWND window) {
         length >= kTextBufferChars) {
         return std::nullopt;
     }
-    return utf8_from_utf16(std::wstring_view(buffer.data(), static_cast<std::size_t>(length)));
+    return utf8_text(std::wstring_view(buffer.data(), static_cast<std::size_t>(length)));
 }
 
 bool set_text_of(HWND window, const std::string& text) {
-    const std::wstring wide = utf16_from_utf8(text);
+    const std::wstring wide = wide_text(text);
     DWORD_PTR ok = 0;
     return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
                                kMessageTimeoutMs, &ok) &&

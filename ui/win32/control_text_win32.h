@@ -3,16 +3,14 @@
 
 #include <windows.h>
 
+#include "files/system_text_win32.h"
+
 #include <string>
 #include <string_view>
 
 namespace qv3 {
 
-// UTF-8 as UTF-16; a sequence that is not UTF-8 becomes U+FFFD.
-std::wstring utf16_from_utf8(std::string_view utf8);
-
-// UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string utf8_from_utf16(std::wstring_view utf16);
+// The conversions themselves are files/system_text_win32.h's wide_text and utf8_text.
 
 // A window's whole text (WM_GETTEXT, wide) as UTF-8.
 std::string window_text_utf8(HWND window);

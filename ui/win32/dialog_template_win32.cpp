@@ -43,7 +43,7 @@ struct TemplateWriter {
     }
     void byte(std::uint8_t value) { bytes.push_back(value); }
     void text(std::string_view value) {
-        for (const wchar_t c : utf16_from_utf8(value)) word(static_cast<unsigned>(c));
+        for (const wchar_t c : wide_text(value)) word(static_cast<unsigned>(c));
         word(0);
     }
     void ordinal(WORD value) {

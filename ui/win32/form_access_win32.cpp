@@ -76,7 +76,7 @@ void set_selection(WindowHandle window, int id, int index) {
 void add_list_item(WindowHandle window, int id, std::string_view text) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return;
-    const std::wstring item = utf16_from_utf8(text.substr(0, text.find('\0')));
+    const std::wstring item = wide_text(text.substr(0, text.find('\0')));
     SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 

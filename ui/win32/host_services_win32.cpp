@@ -50,14 +50,14 @@ std::string terminated(std::string_view text) { return std::string(text.substr(0
 // The questions and notices have no owner window and no icon; their UTF-8
 // texts are shown whole through the wide function.
 bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text) {
-    const std::wstring title = utf16_from_utf8(terminated(caption));
-    const std::wstring body = utf16_from_utf8(terminated(text));
+    const std::wstring title = wide_text(terminated(caption));
+    const std::wstring body = wide_text(terminated(text));
     return MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OKCANCEL | MB_DEFBUTTON2) == IDOK;
 }
 
 void show_notice(WindowHandle, std::string_view caption, std::string_view text) {
-    const std::wstring title = utf16_from_utf8(terminated(caption));
-    const std::wstring body = utf16_from_utf8(terminated(text));
+    const std::wstring title = wide_text(terminated(caption));
+    const std::wstring body = wide_text(terminated(text));
     MessageBoxW(nullptr, body.c_str(), title.c_str(), MB_OK);
 }
 

@@ -35,7 +35,7 @@ void put_tab_control_below(HWND window) {
 void insert_tabs(HWND window) {
     const HWND tabs = GetDlgItem(window, IDC_TAB);
     for (int index = 0; index < static_cast<int>(kTabTexts.size()); ++index) {
-        std::wstring text = utf16_from_utf8(kTabTexts[static_cast<std::size_t>(index)]);
+        std::wstring text = wide_text(kTabTexts[static_cast<std::size_t>(index)]);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = text.data();
