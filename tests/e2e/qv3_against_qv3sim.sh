@@ -189,30 +189,6 @@ for verb in $([[ $wine -eq 0 ]] && echo read write); do
   check "after the cable is back, a read works" $((rc | $?)) "$(tail -n 1 "$work/back.err")"
 done
 
-# Another terminal program's lock file keeps qv3 out with its process id; a
-# stale one is removed, and qv3's own is gone once it exits.
-if [[ $wine -eq 0 && -w /run/lock ]]; then
-  sim_start --model 4
-  lock="/run/lock/LCK..$(readlink -f "$link" | sed 's|^/dev/||; s|/|_|g')"
-  sleep 60 &
-  holder=$!
-  printf '%10d\n' "$holder" >"$lock"
-  run_qv3 read --port "$port" >/dev/null 2>"$work/locked.err"
-  rc=$?
-  grep -qxF "Could not open Com Port $port (in use by process $holder)" "$work/locked.err"
-  said=$?
-  ! grep -q " rx " "$work/sim.log"
-  check "a port locked by another program is refused with its process id" $(( (rc == 1 ? 0 : 1) | said | $? )) \
-    "$(cat "$work/locked.err")"
-  kill "$holder" 2>/dev/null
-  wait "$holder" 2>/dev/null
-  run_qv3 read --port "$port" >/dev/null 2>"$work/stale.err"
-  rc=$?
-  [[ ! -e "$lock" ]]
-  check "a stale lock is removed, and ours is gone after the exit" $((rc | $?)) "$(tail -n 1 "$work/stale.err")"
-  rm -f "$lock"
-fi
-
 sim_start --model 6 --only-baud 9600
 run_qv3 read --port "$port" --trace "$work/baud.trace" >/dev/null 2>"$work/baud.err"
 rc=$?
