@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <map>
 
-#include "device/com_port_list.h"
 #include "device/serial_port.h"
 #include "ui/control_ids.h"
 #include "ui/form_fields.h"
@@ -218,8 +217,6 @@ bool probe(SerialPort& port, std::string_view name) {
 }
 
 bool port_may_exist(std::string_view name) { return fake_serial().may_exist.count(std::string(name)) != 0; }
-
-PortList list_ports() { return {fake_serial().ports ? *fake_serial().ports : list_com_ports(), PortOutcome::Ok, {}}; }
 
 void sleep_ms(SerialPort&, int ms) { fake_serial().clock_ms += ms; }
 
