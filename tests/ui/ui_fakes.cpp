@@ -65,7 +65,7 @@ void set_selection(WindowHandle window, int id, int index) {
     }
 }
 
-void add_list_item(WindowHandle window, int id, std::string_view text) {
+void add_list_item(WindowHandle window, int id, std::string_view text, std::string_view /*description*/) {
     control(window, id).items.emplace_back(text);
 }
 
