@@ -76,6 +76,10 @@ struct LayoutControl {
     // "Enable", a "Text" that is the status text); empty: that label's text,
     // else its own (control_name, ui/control_names.h).
     const char* name = "";
+    // DropList: its items in order, and the field value of the first; the
+    // record keeps the position of the selected item plus first_item_value.
+    std::span<const char* const> items{};
+    int first_item_value = 0;
 };
 
 // A dialog: fixed size, a caption with a close box and no resizing frame.
@@ -108,8 +112,10 @@ constexpr LayoutControl check(int id, const char* text, DialogRect rect, const c
                               BankScope bank = BankScope::Selected) {
     return {ControlKind::CheckBox, id, text, rect, kRuleNone, kNoControlId, bank, field};
 }
-constexpr LayoutControl drop_list(int id, DialogRect rect, const char* field, BankScope bank = BankScope::Selected) {
-    return {ControlKind::DropList, id, "", rect, kRuleNone, kNoControlId, bank, field};
+constexpr LayoutControl drop_list(int id, DialogRect rect, const char* field, std::span<const char* const> items,
+                                  int first_item_value = 0) {
+    return {ControlKind::DropList, id, "", rect, kRuleNone, kNoControlId, BankScope::Selected, field, 0, "", items,
+            first_item_value};
 }
 constexpr LayoutControl button(int id, const char* text, DialogRect rect, unsigned rules = kRuleNone) {
     return {ControlKind::Button, id, text, rect, rules};

@@ -22,6 +22,19 @@ constexpr std::size_t kShort = kShortFieldMaxChars;
 constexpr unsigned kDigits = kRuleDigitsOnly;
 constexpr unsigned kUpper = kRuleUpperCase;
 
+// Items of the drop-down lists.
+constexpr std::array<const char*, 8> kMicEMessageItems{
+    "Off Duty", "En Route", "In Service", "Returning", "Committed", "Special", "Priority", "Emergency!",
+};
+constexpr std::array<const char*, 16> kMicEPathItems{
+    "Conventional", "WIDE-1",       "WIDE-2",       "WIDE-3",      "WIDE-4",      "WIDE-5",
+    "WIDE-6",       "WIDE-7",       "North",        "South",       "East",        "West",
+    "North + WIDE", "South + WIDE", "East + WIDE",  "West + WIDE",
+};
+constexpr std::array<const char*, 3> kTimestampItems{"None", "HMS", "DHM"};
+// The record keeps the channel count: the position plus one.
+constexpr std::array<const char*, 3> kTelemetryChannelItems{"1", "2", "3"};
+
 // The main window. Controls in creation order, which is also the tab order;
 // labels come just before their control and units just after it.
 inline constexpr std::array kMainWindowControls{
@@ -82,7 +95,7 @@ inline constexpr std::array kMainWindowControls{
     check(IDX_SEND_DAO, "Send DAO", {275, 61, 49, 10}, "send_dao"),
     check(IDX_NO_STARTUP_PACKET, "No Startup Packet", {275, 71, 74, 10}, "no_startup_packet"),
     label("Timestamp", IDC_TIMESTAMP, {268, 83, 42, 8}),
-    drop_list(IDC_TIMESTAMP, {312, 81, 35, 153}, "timestamp_mode"),
+    drop_list(IDC_TIMESTAMP, {312, 81, 35, 153}, "timestamp_mode", kTimestampItems),
 
     group("Mic-E", {166, 94, 184, 40}),
     named("Mic-E Enable", check(IDX_MIC_E, "Enable", {171, 106, 37, 10}, "mic_e_enable")),
@@ -90,9 +103,9 @@ inline constexpr std::array kMainWindowControls{
     // Two units taller than a label, one above and one below: the descender of
     // its "g" stays inside while its text keeps its place in the native window.
     label("Message", IDC_MIC_E_MESSAGE, {236, 102, 29, 10}),
-    named("Mic-E Message", drop_list(IDC_MIC_E_MESSAGE, {267, 101, 76, 153}, "mic_e_message")),
+    named("Mic-E Message", drop_list(IDC_MIC_E_MESSAGE, {267, 101, 76, 153}, "mic_e_message", kMicEMessageItems)),
     label("Path", IDC_MIC_E_PATH, {236, 119, 30, 8}),
-    named("Mic-E Path", drop_list(IDC_MIC_E_PATH, {268, 117, 75, 140}, "mic_e_path")),
+    named("Mic-E Path", drop_list(IDC_MIC_E_PATH, {268, 117, 75, 140}, "mic_e_path", kMicEPathItems)),
 
     group("Time Slotting", {167, 134, 191, 26}),
     named("Time Slotting Enable", check(IDX_TIME_SLOT, "Enable", {171, 145, 37, 10}, "time_slot_enable")),
@@ -160,7 +173,7 @@ inline constexpr std::array kTelemetryDialogControls{
     button(IDB_TELEMETRY_OK, "OK", {142, 139, 50, 14}, kRuleDefault),
     button(IDB_TELEMETRY_CANCEL, "Cancel", {195, 139, 50, 14}),
     label("Channels", IDC_TELEMETRY_CHANNELS, {5, 29, 61, 8}),
-    drop_list(IDC_TELEMETRY_CHANNELS, {68, 27, 35, 153}, "telemetry_channels"),
+    drop_list(IDC_TELEMETRY_CHANNELS, {68, 27, 35, 153}, "telemetry_channels", kTelemetryChannelItems, 1),
 };
 
 }  // namespace layout

@@ -1,40 +1,15 @@
 // Walks a dialog's layout to copy bound fields between record and controls, converting by control and field kind.
 #include "ui/field_binding.h"
 
-#include <span>
 #include <string>
 #include <type_traits>
 
 #include "model/config_fields.h"
-#include "ui/form_binding.h"
 #include "ui/form_fields.h"
-#include "ui/telemetry_binding.h"
 
 namespace qv3 {
 
 namespace {
-
-// A drop-down list's items, and the field value of its first item: the
-// record keeps a position, or for the channel count the position plus one.
-struct BoundList {
-    std::string_view field;
-    std::span<const char* const> items;
-    int first_value;
-};
-
-constexpr BoundList kBoundLists[] = {
-    {"timestamp_mode", kTimestampItems, 0},
-    {"mic_e_message", kMicEMessageItems, 0},
-    {"mic_e_path", kMicEPathItems, 0},
-    {"telemetry_channels", kTelemetryChannelItems, 1},
-};
-
-BoundList list_of(std::string_view field) {
-    for (const BoundList& list : kBoundLists) {
-        if (list.field == field) return list;
-    }
-    return {field, {}, 0};
-}
 
 // Calls visit(control, slot) for each bound control with a reference to the
 // value of the field it shows. Record is ConfigRecord or const ConfigRecord.
@@ -50,6 +25,12 @@ void visit_bound_fields(const DialogLayout& layout, Record& record, Visitor&& vi
 
 }  // namespace
 
+void fill_drop_lists(WindowHandle window, const DialogLayout& layout) {
+    for (const LayoutControl& control : layout.controls) {
+        if (control.kind == ControlKind::DropList) fill_list(window, control.id, control.items);
+    }
+}
+
 void show_bound_fields(WindowHandle window, const DialogLayout& layout, const ConfigRecord& record) {
     visit_bound_fields(layout, record, [window](const LayoutControl& c, const auto& value) {
         using T = std::remove_cvref_t<decltype(value)>;
@@ -62,8 +43,7 @@ void show_bound_fields(WindowHandle window, const DialogLayout& layout, const Co
         } else if (c.kind == ControlKind::CheckBox) {
             show_check(window, c.id, static_cast<uint8_t>(value));
         } else if (c.kind == ControlKind::DropList) {
-            const BoundList list = list_of(c.field);
-            show_list_index(window, c.id, static_cast<long long>(value) - list.first_value, list.items.size());
+            show_list_index(window, c.id, static_cast<long long>(value) - c.first_item_value, c.items.size());
         } else {
             show_decimal(window, c.id, value);
         }
@@ -87,7 +67,7 @@ void store_bound_fields(WindowHandle window, const DialogLayout& layout, ConfigR
             field = read_check_field(window, c.id);
         } else if (c.kind == ControlKind::DropList) {
             // No selection (-1) keeps its low bits: 255 in an 8-bit field.
-            field = static_cast<T>(get_selection(window, c.id) + list_of(c.field).first_value);
+            field = static_cast<T>(get_selection(window, c.id) + c.first_item_value);
         } else {
             // The field keeps the low bits of the number that fit its type.
             field = static_cast<T>(read_decimal_field(window, c.id));

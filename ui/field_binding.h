@@ -11,6 +11,10 @@
 
 namespace qv3 {
 
+// Fills every drop-down list of the layout with its row's items and selects
+// the first item.
+void fill_drop_lists(WindowHandle window, const DialogLayout& layout);
+
 // Shows every field the layout binds: a value that exists once as it is, a
 // per-bank field's element active_bank. Values and selections only.
 void show_bound_fields(WindowHandle window, const DialogLayout& layout, const ConfigRecord& record);

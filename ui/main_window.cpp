@@ -7,8 +7,9 @@
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
-#include "ui/form_binding.h"
+#include "ui/field_binding.h"
 #include "ui/form_fields.h"
+#include "ui/form_rules.h"
 #include "ui/host_services.h"
 #include "ui/text_refusal.h"
 #include "ui/window_commands.h"
@@ -30,11 +31,9 @@ void list_ports_in_port_box(App& app) {
 
 void initialise_main_window(App& app) {
     list_ports_in_port_box(app);
-    fill_list(app.window, IDC_MIC_E_MESSAGE, kMicEMessageItems);
-    fill_list(app.window, IDC_MIC_E_PATH, kMicEPathItems);
-    fill_list(app.window, IDC_TIMESTAMP, kTimestampItems);
-    record_to_form(app.window, app.record);
-    update_enabling(app.window, app.record);
+    fill_drop_lists(app.window, kMainWindowLayout);
+    show_bound_fields(app.window, kMainWindowLayout, app.record);
+    update_enabling(app.window, kMainWindowRules, app.record);
 }
 
 std::string selected_port_name(const App& app) {
@@ -49,10 +48,10 @@ void on_tab_changed(App& app, int tab_index) {
         set_selection(app.window, IDC_TAB, static_cast<int>(bank_index(app.record)));
         return;
     }
-    form_to_record(app.window, app.record);
+    store_bound_fields(app.window, kMainWindowLayout, app.record);
     app.record.active_bank = tab_index;
-    record_to_form(app.window, app.record);
-    update_enabling(app.window, app.record);
+    show_bound_fields(app.window, kMainWindowLayout, app.record);
+    update_enabling(app.window, kMainWindowRules, app.record);
 }
 
 void on_bank_key(App& app, int step) {
@@ -105,22 +104,17 @@ void on_command(App& app, int id) {
         case IDB_QUIT:
             on_quit_request(app);
             break;
-        case IDX_TIME_SLOT:
-        case IDX_SMART_BEACON:
-        case IDX_MIC_E:
-        case IDX_POWER_SWITCH:
-        case IDX_SEND_NMEA:
-            check_box_clicked(app.window, app.record, id);
-            break;
         default:
-            break;  // the other check boxes only toggle themselves
+            // The check boxes the form's rules read; the others only toggle themselves.
+            if (has_rules(kMainWindowRules, id)) check_box_clicked(app.window, kMainWindowRules, app.record, id);
+            break;
     }
 }
 
 void on_timer(App& app) {
     if (step(app.protocol, app.port, app.record)) {
-        record_to_form(app.window, app.record);
-        update_enabling(app.window, app.record);
+        show_bound_fields(app.window, kMainWindowLayout, app.record);
+        update_enabling(app.window, kMainWindowRules, app.record);
     }
     set_text(app.window, IDT_STATUS, app.protocol.status_line);
     quit_if_write_over(app);

@@ -4,50 +4,33 @@
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
-#include "ui/form_fields.h"
+#include "ui/form_rules.h"
 #include "ui/text_refusal.h"
 
 namespace qv3 {
 
-// The controls and their fields come from the dialog's layout.
-void telemetry_record_to_form(WindowHandle dialog, const ConfigRecord& record) {
-    show_bound_fields(dialog, kTelemetryDialogLayout, record);
-}
-
-void telemetry_form_to_record(WindowHandle dialog, ConfigRecord& record) {
-    store_bound_fields(dialog, kTelemetryDialogLayout, record);
-}
-
-void telemetry_update_enabling(WindowHandle dialog) {
-    const bool sending = get_check(dialog, IDX_SEND_TELEMETRY);
-    for (const int id : {IDC_TELEMETRY_CHANNELS, IDE_TELEMETRY_DEF_RATE, IDE_TELEMETRY_TEXT}) {
-        set_enabled(dialog, id, sending);
-    }
-}
-
+// The controls, their fields, lists and rules come from the dialog's layout and rules.
 void telemetry_dialog_opened(WindowHandle dialog, const ConfigRecord& record) {
-    fill_list(dialog, IDC_TELEMETRY_CHANNELS, kTelemetryChannelItems);
-    telemetry_record_to_form(dialog, record);
-    telemetry_update_enabling(dialog);
+    fill_drop_lists(dialog, kTelemetryDialogLayout);
+    show_bound_fields(dialog, kTelemetryDialogLayout, record);
+    update_enabling(dialog, kTelemetryDialogRules, record);
 }
 
 DialogAction telemetry_dialog_command(WindowHandle dialog, ConfigRecord& record, int id) {
     switch (id) {
-        case IDX_SEND_TELEMETRY:
-            telemetry_update_enabling(dialog);
-            return DialogAction::Stay;
         case IDB_TELEMETRY_OK:
             return telemetry_dialog_close_box(dialog, record);
         case IDB_TELEMETRY_CANCEL:
             return DialogAction::Close;
         default:
+            if (has_rules(kTelemetryDialogRules, id)) check_box_clicked(dialog, kTelemetryDialogRules, record, id);
             return DialogAction::Stay;
     }
 }
 
 DialogAction telemetry_dialog_close_box(WindowHandle dialog, ConfigRecord& record) {
     if (refuse_unstorable_text(dialog, kTelemetryDialogLayout)) return DialogAction::Stay;
-    telemetry_form_to_record(dialog, record);
+    store_bound_fields(dialog, kTelemetryDialogLayout, record);
     return DialogAction::Close;
 }
 

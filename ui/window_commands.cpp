@@ -6,7 +6,8 @@
 #include "files/system_text.h"
 #include "model/image_encoder.h"
 #include "ui/dialog_layouts.h"
-#include "ui/form_binding.h"
+#include "ui/field_binding.h"
+#include "ui/form_rules.h"
 #include "ui/host_services.h"
 #include "ui/text_refusal.h"
 
@@ -38,16 +39,16 @@ void start_device_query(App& app, ProtocolState follow_up) {
 
 void write_config(App& app) {
     if (refused_during_write(app) || refuse_unstorable_text(app.window, kMainWindowLayout)) return;
-    form_to_record(app.window, app.record);
+    store_bound_fields(app.window, kMainWindowLayout, app.record);
     if (!model_known(app.record.device_model)) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
     } else {
         use_selected_port(app);
         if (confirm_and_start_write(app.protocol, app.port, app.record, app.window)) {
-            record_to_form(app.window, app.record);
+            show_bound_fields(app.window, kMainWindowLayout, app.record);
         }
     }
-    update_enabling(app.window, app.record);
+    update_enabling(app.window, kMainWindowRules, app.record);
 }
 
 void send_tone(App& app, TestCommand command) {
@@ -60,7 +61,7 @@ void save_config(App& app) {
     if (refuse_unstorable_text(app.window, kMainWindowLayout)) return;
     const std::optional<std::string> path = choose_save_file(app.window, kDefaultConfigFileName);
     if (!path) return;
-    form_to_record(app.window, app.record);
+    store_bound_fields(app.window, kMainWindowLayout, app.record);
     // A buffer of its own: a write still going out keeps sending, and later
     // verifying, the image it started with.
     ImageBytes file_image{};
@@ -81,8 +82,8 @@ void load_config(App& app) {
     if (!path || refused_during_write(app)) return;
     app.protocol.status_line =
         load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image).outcome);
-    record_to_form(app.window, app.record);
-    update_enabling(app.window, app.record);
+    show_bound_fields(app.window, kMainWindowLayout, app.record);
+    update_enabling(app.window, kMainWindowRules, app.record);
 }
 
 }  // namespace qv3

@@ -11,6 +11,7 @@
 #include "ui/control_names.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
+#include "ui/form_rules.h"
 
 namespace qv3 {
 namespace {
@@ -120,6 +121,7 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
             }
             const bool reads_text = c.kind == ControlKind::Edit || c.kind == ControlKind::ComboEdit;
             EXPECT_EQ(c.read_limit > 0, reads_text) << name_of(*d, c) << ": read limit";
+            EXPECT_EQ(c.items.empty(), c.kind != ControlKind::DropList) << name_of(*d, c) << ": list items";
         }
     }
     // Every setting of a bank, and the calibration, has its control.
@@ -127,6 +129,33 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
         const bool per_bank = key.rfind("primary.", 0) == 0;
         if (per_bank || key == "calibration") {
             EXPECT_EQ(bound.count(per_bank ? key.substr(8) : key), 1u) << "no control shows " << key;
+        }
+    }
+}
+
+// A rule governs controls of its dialog, each by one rule only, and reads check boxes of it.
+TEST(DialogLayout, RulesGovernAndReadControlsOfTheirOwnDialog) {
+    for (const auto& [d, rules] : {std::pair{&kMainWindowLayout, kMainWindowRules},
+                                   std::pair{&kTelemetryDialogLayout, kTelemetryDialogRules}}) {
+        const auto kind_of = [d](int id) {
+            for (const LayoutControl& c : d->controls) {
+                if (c.id == id) return c.kind;
+            }
+            return ControlKind::Label;  // no such control
+        };
+        std::set<int> governed;
+        for (const EnablingRule& rule : rules.enabling) {
+            const int box = rule.condition.box;
+            EXPECT_TRUE(box == kNoControlId || kind_of(box) == ControlKind::CheckBox) << d->caption << ": " << box;
+            for (const int id : rule.controls) {
+                if (id == kNoControlId) continue;
+                EXPECT_NE(kind_of(id), ControlKind::Label) << d->caption << ": no control " << id;
+                EXPECT_TRUE(governed.insert(id).second) << d->caption << ": " << id << " governed twice";
+            }
+        }
+        for (const Exclusion& e : rules.exclusions) {
+            EXPECT_EQ(kind_of(e.box), ControlKind::CheckBox) << e.box;
+            EXPECT_EQ(kind_of(e.cleared), ControlKind::CheckBox) << e.cleared;
         }
     }
 }

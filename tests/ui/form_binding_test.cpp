@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "ui/control_ids.h"
-#include "ui/form_binding.h"
-#include "ui/form_fields.h"
+#include "ui/dialog_layouts.h"
+#include "ui/field_binding.h"
+#include "ui/form_rules.h"
+#include "ui/main_window.h"
 #include "ui_fakes.h"
 
 namespace qv3::test {
@@ -17,18 +19,18 @@ namespace {
 
 class FormBinding : public UiTest {
 protected:
-    FormBinding() {
-        fill_list(app.window, IDC_MIC_E_MESSAGE, kMicEMessageItems);
-        fill_list(app.window, IDC_MIC_E_PATH, kMicEPathItems);
-        fill_list(app.window, IDC_TIMESTAMP, kTimestampItems);
-    }
+    FormBinding() { fill_drop_lists(app.window, kMainWindowLayout); }
+
+    void show(const ConfigRecord& record) const { show_bound_fields(app.window, kMainWindowLayout, record); }
+    void store(ConfigRecord& record) const { store_bound_fields(app.window, kMainWindowLayout, record); }
+    void update_enabling() const { qv3::update_enabling(app.window, kMainWindowRules, app.record); }
 
     // Shows the record, types value into id and stores the form again.
     ConfigRecord store_typed(int id, const std::string& value) {
-        record_to_form(app.window, app.record);
+        show(app.record);
         type(id, value);
         ConfigRecord stored = app.record;
-        form_to_record(app.window, stored);
+        store(stored);
         return stored;
     }
 
@@ -36,7 +38,7 @@ protected:
     std::string shown(void (*change)(ConfigRecord&), int id) {
         ConfigRecord record;
         change(record);
-        record_to_form(app.window, record);
+        show(record);
         return text(id);
     }
 
@@ -65,7 +67,7 @@ ConfigRecord unusual_secondary() {
 
 TEST_F(FormBinding, EachFieldIsShownInItsOwnControlAndStoredBackIntoTheShownBankOnly) {
     const ConfigRecord unusual = unusual_secondary();
-    record_to_form(app.window, unusual);
+    show(unusual);
     const std::vector<std::pair<int, std::string>> texts{
         {IDE_CALIBRATION, "-40000"}, {IDE_CALLSIGN, "W1AW-9"}, {IDE_PATH, "WIDE2-2"}, {IDE_AUTO_TXD, "65535"},
         {IDE_MANUAL_TXD, "1"}, {IDE_AUTO_TX_RATE, "2"}, {IDE_MANUAL_TX_RATE, "3"}, {IDE_QUIET_TIME, "4"},
@@ -91,7 +93,7 @@ TEST_F(FormBinding, EachFieldIsShownInItsOwnControlAndStoredBackIntoTheShownBank
     stored.active_bank = Secondary;
     stored.device_model = 4;
     stored.telemetry_text = {"a", "b"};
-    form_to_record(app.window, stored);
+    store(stored);
     ConfigRecord expected = unusual;  // the other bank, the model and the telemetry stay
     expected.device_model = 4;
     expected.telemetry_text = {"a", "b"};
@@ -101,10 +103,10 @@ TEST_F(FormBinding, EachFieldIsShownInItsOwnControlAndStoredBackIntoTheShownBank
 TEST_F(FormBinding, AnActiveBankOutsideZeroAndOneShowsThePrimary) {
     app.record.active_bank = 7;
     app.record.callsign = {"FIRST", "SECOND"};
-    record_to_form(app.window, app.record);
+    show(app.record);
     EXPECT_EQ(text(IDE_CALLSIGN), "FIRST");
     type(IDE_CALLSIGN, "EDIT");
-    form_to_record(app.window, app.record);
+    store(app.record);
     EXPECT_EQ(app.record.callsign, (PerBank<std::string>{"EDIT", "SECOND"}));
 }
 
@@ -145,11 +147,11 @@ TEST_F(FormBinding, TextsAreStoredExactlyUpTo299CharactersAndSymbolsAsTheirFirst
 
 TEST_F(FormBinding, ListsStoreThePositionAndShowNothingForAnIndexOutsideThem) {
     app.record.timestamp_mode[0] = 3; app.record.mic_e_message[0] = 8; app.record.mic_e_path[0] = 16;
-    record_to_form(app.window, app.record);
+    show(app.record);
     for (const int id : {IDC_TIMESTAMP, IDC_MIC_E_MESSAGE, IDC_MIC_E_PATH}) {
         EXPECT_EQ(get_selection(app.window, id), -1) << "control " << id;
     }
-    form_to_record(app.window, app.record);  // no selection keeps its low bits
+    store(app.record);  // no selection keeps its low bits
     EXPECT_EQ(std::make_tuple(app.record.timestamp_mode[0], app.record.mic_e_message[0], app.record.mic_e_path[0]),
               std::make_tuple(-1, 255, 255));
 }
@@ -165,8 +167,8 @@ TEST_F(FormBinding, EnablingFollowsTheModel) {
     };
     for (int model = 0; model <= 6; ++model) {
         app.record.device_model = model;
-        record_to_form(app.window, app.record);
-        update_enabling(app.window, app.record);
+        show(app.record);
+        update_enabling();
         for (const auto& [id, enabled_for] : by_model) {
             EXPECT_EQ(enabled(id), enabled_for[static_cast<size_t>(model)] == '1') << "model " << model << ", " << id;
         }
@@ -176,8 +178,8 @@ TEST_F(FormBinding, EnablingFollowsTheModel) {
 TEST_F(FormBinding, EnablingFollowsTheCheckBoxesInTheFormAndDisabledControlsKeepAndStoreTheirValues) {
     app.record.device_model = 3;
     app.record.quiet_time[0] = 999;
-    record_to_form(app.window, app.record);
-    update_enabling(app.window, app.record);
+    show(app.record);
+    update_enabling();
     // Defaults: SmartBeaconing, Time Slotting and Power Switch off, Mic-E on, Send NMEA off.
     EXPECT_EQ(fake_disabled_controls(app.window),
               (std::vector<int>{IDC_TIMESTAMP, IDE_TIME_SLOT_OFFSET, IDE_SLOW_SPEED, IDE_FAST_SPEED, IDE_SLOW_RATE,
@@ -186,19 +188,19 @@ TEST_F(FormBinding, EnablingFollowsTheCheckBoxesInTheFormAndDisabledControlsKeep
     for (const int id : {IDX_SMART_BEACON, IDX_TIME_SLOT, IDX_POWER_SWITCH, IDX_SEND_NMEA, IDX_MIC_E}) {
         set_check(app.window, id, id != IDX_MIC_E);
     }
-    update_enabling(app.window, app.record);  // the form decides, not the record
+    update_enabling();  // the form decides, not the record
     EXPECT_EQ(fake_disabled_controls(app.window),
               (std::vector<int>{IDE_AUTO_TX_RATE, IDX_FORCE_PRINTABLE, IDX_TRANSMIT_ALTITUDE, IDC_MIC_E_MESSAGE,
                                 IDE_SYMBOL, IDC_MIC_E_PATH, IDE_SYMBOL_TABLE, IDX_SEND_DAO}));
 
     app.record.device_model = 5;
-    update_enabling(app.window, app.record);
-    record_to_form(app.window, app.record);  // unchecks Send NMEA, but leaves the enabling alone
+    update_enabling();
+    show(app.record);  // unchecks Send NMEA, but leaves the enabling alone
     ASSERT_FALSE(enabled(IDE_SYMBOL));
     ASSERT_FALSE(enabled(IDE_QUIET_TIME));
     EXPECT_EQ(text(IDE_QUIET_TIME), "999");
     type(IDE_SYMBOL, "z");
-    form_to_record(app.window, app.record);
+    store(app.record);
     EXPECT_EQ(app.record.quiet_time[0], 999);
     EXPECT_EQ(app.record.symbol_code[0], 'z');
 }
@@ -216,10 +218,10 @@ TEST_F(FormBinding, CheckingABoxClearsTheBoxesItExcludes) {
         {IDX_TIME_SLOT, {IDX_TIME_SLOT, IDX_POWER_SWITCH}},        // clears SmartBeaconing only
         {IDX_TIME_SLOT, {IDX_POWER_SWITCH}},
     };
-    record_to_form(app.window, app.record);
+    show(app.record);
     for (const auto& [id, expected] : clicks) {
         set_check(app.window, id, !checked(id));
-        check_box_clicked(app.window, app.record, id);
+        on_command(app, id);  // the window finds the box's rules
         std::vector<int> now;
         std::copy_if(boxes.begin(), boxes.end(), std::back_inserter(now), [&](int box) { return checked(box); });
         EXPECT_EQ(now, expected) << "after a click on " << id;
