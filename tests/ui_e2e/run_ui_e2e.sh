@@ -23,7 +23,8 @@ layout_exe="$windows_bin/dialog_layout_check.exe"
 qv3="$native_bin/qv3"
 qv3sim="$native_bin/qv3sim"
 link="$work/tracker"
-files="$work/files"
+# Named outside every 8-bit code page: the window saves and loads through the wide file API.
+files="$work/日本"
 
 # Texts the program shows, exactly.
 read_ok="Read Config Successful"
