@@ -1,7 +1,7 @@
 // The one serial port through which the system talks to a tracker.
 //
 // One header, one implementation per platform chosen by the build:
-// serial_port_win32.cpp (with com_port_list.cpp), serial_port_posix.cpp (with
+// serial_port_win32.cpp (with port_list_win32.cpp), serial_port_posix.cpp (with
 // port_list_posix.cpp), and three test doubles: sim/serial_port_simulated.cpp
 // (an in-process tracker on a virtual clock, for the protocol and qv3 tests),
 // tests/ui/ui_fakes.cpp (a scripted line, for the window's tests) and

@@ -1,7 +1,6 @@
 // Serial port on Windows (Win32 communications API, blocking I/O with time-outs).
 #include "device/serial_port.h"
 #include "device/serial_port_platform.h"
-#include "device/com_port_list.h"
 
 #include <windows.h>
 
@@ -183,9 +182,6 @@ bool port_may_exist(std::string_view name) {
     // A mapping longer than the buffer still exists.
     return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
 }
-
-// Probing names never fails as a whole: a name that does not answer is no port.
-PortList list_ports() { return {list_com_ports(), PortOutcome::Ok, {}}; }
 
 void sleep_ms(SerialPort& /*port*/, int ms) {
     if (ms > 0) Sleep(static_cast<DWORD>(ms));

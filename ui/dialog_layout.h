@@ -1,7 +1,7 @@
 // The shape of a dialog's layout: every control once, with its kind, id, text, rectangle and input rules, for any front end.
 //
 // A layout is plain constant data, free of any window system's types. Each
-// front end builds its dialogs from it (ui/win32/dialog_template_win32.cpp
+// front end builds its dialogs from it (ui/win32/dialog_builder_win32.cpp
 // turns it into a Windows dialog template) and maps the portable kinds and
 // rules to its own widgets and styles.
 #pragma once

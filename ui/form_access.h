@@ -33,7 +33,10 @@ int get_selection(WindowHandle window, int id);
 void set_selection(WindowHandle window, int id, int index);
 
 // Appends an item at the end of a list or combo box (lists are not sorted).
-void add_list_item(WindowHandle window, int id, std::string_view text);
+// A front end that shows descriptions (the native window's port box) shows
+// description after the text in the list; choosing the item puts the text
+// alone in the field.
+void add_list_item(WindowHandle window, int id, std::string_view text, std::string_view description = {});
 
 // Removes every item of a list or combo box; nothing stays selected.
 void clear_list(WindowHandle window, int id);

@@ -1,6 +1,8 @@
 // Start-up, tab switching, the timer tick and the command dispatch of the main window.
 #include "ui/main_window.h"
 
+#include <vector>
+
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
@@ -13,22 +15,26 @@
 
 namespace qv3 {
 
+namespace {
+
+// The port box is filled once, at start; the native window lists the ports
+// again each time its list opens.
+void list_ports_in_port_box(App& app) {
+    const std::vector<PortInfo> ports = list_ports().ports;
+    for (const PortInfo& port : ports) add_list_item(app.window, IDC_PORT, port.name, port.description);
+    if (ports.empty()) add_list_item(app.window, IDC_PORT, kNoPortsText);
+    set_selection(app.window, IDC_PORT, 0);
+}
+
+}  // namespace
+
 void initialise_main_window(App& app) {
-    enumerate_ports(app);
+    list_ports_in_port_box(app);
     fill_list(app.window, IDC_MIC_E_MESSAGE, kMicEMessageItems);
     fill_list(app.window, IDC_MIC_E_PATH, kMicEPathItems);
     fill_list(app.window, IDC_TIMESTAMP, kTimestampItems);
     record_to_form(app.window, app.record);
     update_enabling(app.window, app.record);
-}
-
-std::vector<PortInfo> enumerate_ports(App& app) {
-    clear_list(app.window, IDC_PORT);
-    std::vector<PortInfo> ports = list_ports().ports;
-    for (const PortInfo& port : ports) add_list_item(app.window, IDC_PORT, port.name);
-    if (ports.empty()) add_list_item(app.window, IDC_PORT, kNoPortsText);
-    set_selection(app.window, IDC_PORT, 0);
-    return ports;
 }
 
 std::string selected_port_name(const App& app) {

@@ -3,7 +3,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
@@ -42,15 +41,11 @@ constexpr const char* kNoPortsText = "No COM Ports Found";
 
 // Once the window and its controls exist (the front end inserts the tabs,
 // starts the timer, centres and shows the window and focuses Callsign):
-// lists the ports, fills and selects the three lists, shows the record and
-// applies the enabling.
+// fills the port box with the ports the serial layer lists (list_ports), each
+// name with its description, or with kNoPortsText when there is none, and
+// selects the first item (app.port is not used); fills and selects the three
+// lists, shows the record and applies the enabling.
 void initialise_main_window(App& app);
-
-// Fills the port box with the names of the ports the serial layer lists
-// (list_ports), or with kNoPortsText when there is none, and selects the
-// first item. Returns the ports listed, descriptions included, for a front
-// end that shows them beside the names. app.port is not used.
-std::vector<PortInfo> enumerate_ports(App& app);
 
 // The port box's current text, at most 99 characters.
 std::string selected_port_name(const App& app);

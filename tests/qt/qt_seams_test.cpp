@@ -11,8 +11,6 @@
 #include <QTimer>
 #include <QValidator>
 
-#include <memory>
-
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
@@ -135,24 +133,27 @@ TEST_F(QtSeams, QuestionsDefaultToCancel) {
 }
 
 TEST_F(QtSeams, PortBoxKeepsATypedPathAcrossRefreshes) {
-    std::unique_ptr<QComboBox> box(make_port_box());
-    const std::vector<PortInfo> ports{{"/dev/ttyUSB0", "FTDI FT232R"}, {"/dev/ttyUSB1", ""}};
-    fill_port_box(box.get(), ports, "No COM Ports Found");
+    const WindowHandle window = build(kMainWindowLayout);
+    add_list_item(window, IDC_PORT, "/dev/ttyUSB0", "FTDI FT232R");  // the fill at start
+    auto* const box = qobject_cast<QComboBox*>(control_widget(window, IDC_PORT));
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->itemText(0), "/dev/ttyUSB0  FTDI FT232R");
     EXPECT_EQ(box->currentText(), "/dev/ttyUSB0");  // the name alone, ready for the port
 
+    const std::vector<PortInfo> ports{{"/dev/ttyUSB0", "FTDI FT232R"}, {"/dev/ttyUSB1", ""}};
+
     box->setEditText("/dev/pts/7");  // typed
-    fill_port_box(box.get(), ports, "No COM Ports Found");
+    fill_port_box(box, ports, "No COM Ports Found");
     EXPECT_EQ(box->currentText(), "/dev/pts/7");
 
-    choose_port(box.get(), "/dev/ttyUSB1");
+    choose_port(box, "/dev/ttyUSB1");
     EXPECT_EQ(box->currentIndex(), 1);
     EXPECT_EQ(box->currentText(), "/dev/ttyUSB1");
 
-    fill_port_box(box.get(), {}, "No COM Ports Found");
+    fill_port_box(box, {}, "No COM Ports Found");
     EXPECT_EQ(box->currentText(), "/dev/ttyUSB1");  // unplugged, still what the user chose
     box->setEditText("");
-    fill_port_box(box.get(), {}, "No COM Ports Found");
+    fill_port_box(box, {}, "No COM Ports Found");
     EXPECT_EQ(box->currentText(), "No COM Ports Found");
 }
 

@@ -85,19 +85,6 @@ TEST_F(MainWindow, PortsThatMayExistAndAnswerAProbeAreListed) {
     EXPECT_EQ(selected_port_name(app), std::string(99, 'P'));
 }
 
-TEST_F(MainWindow, ThePortBoxListsTheNamesTheSerialLayerGives) {
-    const std::vector<PortInfo> listed{{"/dev/ttyS0", "built-in serial port"}, {"/dev/ttyUSB0", "FTDI"}};
-    fake_serial().ports = listed;
-    start();
-    EXPECT_EQ(fake_list_items(app.window, IDC_PORT), (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0"}));
-    EXPECT_EQ(selected_port_name(app), "/dev/ttyS0");
-    const std::vector<PortInfo> again = enumerate_ports(app);  // a second listing replaces the first
-    ASSERT_EQ(again.size(), 2u);
-    EXPECT_EQ(again[1].description, "FTDI");
-    EXPECT_EQ(fake_list_items(app.window, IDC_PORT).size(), 2u);
-    EXPECT_TRUE(fake_serial().probed.empty());  // the layer's list is taken as it is
-}
-
 TEST_F(MainWindow, SwitchingTabsKeepsTheEditsOfEachBank) {
     app.record.callsign[1] = "SECOND";
     app.record.status_text[1] = "\xB5\xFF";  // Latin-1, the tracker's own, shown as its characters

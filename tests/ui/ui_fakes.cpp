@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <map>
 
-#include "device/com_port_list.h"
 #include "device/serial_port.h"
 #include "ui/control_ids.h"
 #include "ui/form_fields.h"
@@ -66,7 +65,7 @@ void set_selection(WindowHandle window, int id, int index) {
     }
 }
 
-void add_list_item(WindowHandle window, int id, std::string_view text) {
+void add_list_item(WindowHandle window, int id, std::string_view text, std::string_view /*description*/) {
     control(window, id).items.emplace_back(text);
 }
 
@@ -218,8 +217,6 @@ bool probe(SerialPort& port, std::string_view name) {
 }
 
 bool port_may_exist(std::string_view name) { return fake_serial().may_exist.count(std::string(name)) != 0; }
-
-PortList list_ports() { return {fake_serial().ports ? *fake_serial().ports : list_com_ports(), PortOutcome::Ok, {}}; }
 
 void sleep_ms(SerialPort&, int ms) { fake_serial().clock_ms += ms; }
 

@@ -49,9 +49,7 @@ void reset_fake_host();
 
 // The scripted serial line: which ports exist, what comes in, and what was sent.
 struct FakeSerial {
-    // What list_ports gives; unset, the Windows listing (COM1 to COM20) runs
-    // over may_exist and probe_ok.
-    std::optional<std::vector<PortInfo>> ports;
+    // list_ports is the Windows listing (COM1 to COM20), over may_exist and probe_ok.
     std::set<std::string> may_exist;  // names port_may_exist accepts
     std::set<std::string> probe_ok;   // names probe accepts; open accepts every name
     std::deque<uint8_t> incoming;     // bytes read_byte gives, then Nothing

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "ui/dialog_layouts.h"
-#include "ui/win32/dialog_template_win32.h"
+#include "ui/win32/dialog_builder_win32.h"
 
 namespace {
 

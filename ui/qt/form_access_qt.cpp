@@ -10,6 +10,7 @@
 
 #include "ui/form_fields.h"
 #include "ui/qt/dialog_builder_qt.h"
+#include "ui/qt/port_box_qt.h"
 #include "ui/qt/qt_form.h"
 
 namespace qv3 {
@@ -103,8 +104,15 @@ void set_selection(WindowHandle window, int id, int index) {
     }
 }
 
-void add_list_item(WindowHandle window, int id, std::string_view text) {
-    if (auto* box = qobject_cast<QComboBox*>(control_widget(window, id))) box->addItem(qstring_of(text));
+void add_list_item(WindowHandle window, int id, std::string_view text, std::string_view description) {
+    auto* box = qobject_cast<QComboBox*>(control_widget(window, id));
+    if (box == nullptr) return;
+    // The one editable box is the port box (make_port_box), whose items carry their port's name.
+    if (box->isEditable()) {
+        add_port_item(box, {std::string(text.substr(0, text.find('\0'))), std::string(description)});
+    } else {
+        box->addItem(qstring_of(text));
+    }
 }
 
 void clear_list(WindowHandle window, int id) {

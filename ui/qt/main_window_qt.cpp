@@ -67,10 +67,9 @@ std::unique_ptr<QtMainWindow> create_main_window(App& app, const std::string& po
     app.window = handle_of(main->form);
     forward_events(*main, app);
 
-    initialise_main_window(app);
-    if (auto* box = qobject_cast<QComboBox*>(control_widget(app.window, IDC_PORT))) {
-        list_ports_with_descriptions(*box);
-        if (!port_name.empty()) choose_port(box, port_name);
+    initialise_main_window(app);  // the port box listed, with descriptions
+    if (auto* box = qobject_cast<QComboBox*>(control_widget(app.window, IDC_PORT)); box && !port_name.empty()) {
+        choose_port(box, port_name);
     }
     main->timer.start(kTimerPeriodMs);
     centre_on_screen(main->window);

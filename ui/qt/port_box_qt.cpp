@@ -45,17 +45,19 @@ void on_port_box_opening(QComboBox* box, std::function<void()> refresh) {
     if (auto* ports = dynamic_cast<PortBox*>(box)) ports->before_popup = std::move(refresh);
 }
 
+void add_port_item(QComboBox* box, const PortInfo& port) {
+    const QString name = name_of(port.name);
+    QString shown = name;
+    if (!port.description.empty()) shown += QStringLiteral("  ") + QString::fromStdString(port.description);
+    // No further item data: a change to the chosen item's data would put
+    // its shown text back into the field.
+    box->addItem(shown, name);
+}
+
 void fill_port_box(QComboBox* box, const std::vector<PortInfo>& ports, const std::string& placeholder) {
     const QString text = box->currentText();
     box->clear();
-    for (const PortInfo& port : ports) {
-        const QString name = name_of(port.name);
-        QString shown = name;
-        if (!port.description.empty()) shown += QStringLiteral("  ") + QString::fromStdString(port.description);
-        // No further item data: a change to the chosen item's data would put
-        // its shown text back into the field.
-        box->addItem(shown, name);
-    }
+    for (const PortInfo& port : ports) add_port_item(box, port);
     if (ports.empty()) box->addItem(QString::fromStdString(placeholder));
     // Adding the first item chose it; a name typed or chosen before is kept.
     if (!text.isEmpty() && text != QString::fromStdString(placeholder)) choose_port(box, text.toStdString());

@@ -17,6 +17,10 @@ QComboBox* make_port_box();
 // refresh runs each time the box's list is about to open.
 void on_port_box_opening(QComboBox* box, std::function<void()> refresh);
 
+// Appends port to the list, shown with its description; choosing it puts its
+// name alone in the box.
+void add_port_item(QComboBox* box, const PortInfo& port);
+
 // Lists ports, each shown with its description; choosing one puts its name
 // alone in the box. With no port the list holds placeholder. The box's text
 // stays what it was, unless it was empty: then the first port is chosen.

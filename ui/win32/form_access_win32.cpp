@@ -73,7 +73,8 @@ void set_selection(WindowHandle window, int id, int index) {
     SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(inside ? index : -1), 0);
 }
 
-void add_list_item(WindowHandle window, int id, std::string_view text) {
+// The dialog shows names alone, as it always has (the COM probe describes no port).
+void add_list_item(WindowHandle window, int id, std::string_view text, std::string_view /*description*/) {
     const HWND control = control_of(window, id);
     if (control == nullptr) return;
     const std::wstring item = wide_text(text.substr(0, text.find('\0')));

@@ -5,8 +5,8 @@
 #include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
 #include "ui/telemetry_binding.h"
-#include "ui/win32/dialog_template_win32.h"
 #include "ui/win32/accessible_names_win32.h"
+#include "ui/win32/dialog_builder_win32.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
 

@@ -6,7 +6,7 @@
 // the dialog manager creates exactly the window the .rc described. The
 // dialogs are made by the wide functions, so that their windows hold any
 // character typed into them.
-#include "ui/win32/dialog_template_win32.h"
+#include "ui/win32/dialog_builder_win32.h"
 
 #include <commctrl.h>
 

@@ -6,7 +6,7 @@
 #include "ui/dialog_layouts.h"
 #include "ui/main_window.h"
 #include "ui/win32/console_events_win32.h"
-#include "ui/win32/dialog_template_win32.h"
+#include "ui/win32/dialog_builder_win32.h"
 #include "ui/win32/main_window_win32.h"
 #include "ui/win32/version_option_win32.h"
 
