@@ -195,24 +195,6 @@ rc=$?
 grep -q " baud 9600$" <(tr -d '\r' <"$work/baud.trace")
 check "--only-baud 9600 is read on the second query, and the trace shows the switch" $((rc | $?))
 
-# Sources that set nothing, and a trace that cannot be created, stop qv3
-# before it opens the port.
-sim_start --model 4
-: >"$work/empty.qv3"
-printf '# model = 4\n' >"$work/comments.txt"
-for source in empty.qv3 comments.txt; do
-  run_qv3 write --port "$port" "$work/$source" --yes >/dev/null 2>"$work/nothing.err"
-  rc=$?
-  tr -d '\r' <"$work/nothing.err" | grep -qF "$source sets no setting; nothing written"
-  said=$?
-  ! grep -q " rx " "$work/sim.log"
-  check "write of $source is refused and sends nothing" $(( (rc == 1 ? 0 : 1) | said | $? ))
-done
-run_qv3 version --port "$port" --trace "$work/no-such-folder/t" >/dev/null 2>"$work/trace.err"
-rc=$?
-! grep -q " rx " "$work/sim.log"
-check "--trace into a missing folder exits 2 and sends nothing" $(( (rc == 2 ? 0 : 1) | $? ))
-
 # Output that cannot be written (a full disk, a pipe without a reader) fails
 # with one line on standard error.
 if [[ $wine -eq 0 ]]; then

@@ -1,6 +1,7 @@
 // The program's entry: the process-wide objects, the main window created modeless, and the message loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "ui/dialog_layouts.h"
 #include "ui/main_window.h"
@@ -24,6 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
+    // The screen readers' names of the controls come from a COM service.
+    const bool com_ready = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 
     const HWND window =
         qv3::create_dialog(qv3::kMainWindowLayout, nullptr, qv3::main_window_procedure, reinterpret_cast<LPARAM>(&the_app));
@@ -47,5 +50,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
         DispatchMessageW(&message);
     }
     DestroyWindow(window);
+    if (com_ready) CoUninitialize();
     return exit_code;
 }

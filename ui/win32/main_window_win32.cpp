@@ -15,6 +15,7 @@
 #include "ui/win32/control_text_win32.h"
 #include "ui/win32/input_rules_win32.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/accessible_names_win32.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
 
@@ -63,6 +64,7 @@ void initialise(HWND window, App& app) {
     set_icons(window);
     put_tab_control_below(window);
     add_tooltips(window, kMainWindowLayout);
+    name_controls(window, kMainWindowLayout);
     centre_on_screen(window, true);
     initialise_main_window(app);
     insert_tabs(window);
@@ -133,6 +135,9 @@ INT_PTR CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam,
         case WM_CLOSE:
             on_quit_request(*app);
             return TRUE;
+        case WM_DESTROY:
+            forget_control_names(window, kMainWindowLayout);
+            return FALSE;
         case kEndRequestMessage:
             on_end_request(*app);
             return TRUE;

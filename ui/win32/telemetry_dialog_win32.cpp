@@ -5,6 +5,7 @@
 #include "ui/dialog_layouts.h"
 #include "ui/host_services.h"
 #include "ui/telemetry_binding.h"
+#include "ui/win32/accessible_names_win32.h"
 #include "ui/win32/dialog_builder_win32.h"
 #include "ui/win32/tooltips_win32.h"
 #include "ui/win32/window_placement_win32.h"
@@ -27,6 +28,7 @@ INT_PTR CALLBACK telemetry_dialog_procedure(HWND dialog, UINT message, WPARAM wp
             SetWindowLongPtrA(dialog, DWLP_USER, lparam);
             centre_on_screen(dialog, false);
             add_tooltips(dialog, kTelemetryDialogLayout);
+            name_controls(dialog, kTelemetryDialogLayout);
             telemetry_dialog_opened(handle_of(dialog), *reinterpret_cast<ConfigRecord*>(lparam));
             SetFocus(GetDlgItem(dialog, IDX_SEND_TELEMETRY));
             return FALSE;  // the focus is set
@@ -46,6 +48,9 @@ INT_PTR CALLBACK telemetry_dialog_procedure(HWND dialog, UINT message, WPARAM wp
             finish(dialog, telemetry_dialog_close_box(handle_of(dialog), *record));
             return TRUE;
         }
+        case WM_DESTROY:
+            forget_control_names(dialog, kTelemetryDialogLayout);
+            return FALSE;
         default:
             return FALSE;
     }
