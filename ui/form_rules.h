@@ -57,8 +57,8 @@ struct FormRules {
     std::span<const Exclusion> exclusions;
 };
 
-namespace rules {
-
+// The main window. Rows with a check box are the boxes whose clicks the
+// window hands to check_box_clicked.
 inline constexpr std::array kMainWindowEnabling{
     enables({IDE_SLOW_SPEED, IDE_SLOW_RATE, IDE_FAST_SPEED, IDE_FAST_RATE, IDE_MIN_TURN_ANGLE, IDE_TURN_SLOPE,
              IDE_MIN_TURN_TIME},
@@ -83,19 +83,20 @@ inline constexpr std::array kMainWindowEnabling{
 };
 
 inline constexpr std::array kMainWindowExclusions{
-    Exclusion{IDX_TIME_SLOT, IDX_SMART_BEACON},   Exclusion{IDX_SMART_BEACON, IDX_TIME_SLOT},
-    Exclusion{IDX_SMART_BEACON, IDX_POWER_SWITCH}, Exclusion{IDX_MIC_E, IDX_SEND_NMEA},
+    Exclusion{IDX_TIME_SLOT, IDX_SMART_BEACON},
+    Exclusion{IDX_SMART_BEACON, IDX_TIME_SLOT},
+    Exclusion{IDX_SMART_BEACON, IDX_POWER_SWITCH},  // Power Switch does not clear SmartBeaconing
+    Exclusion{IDX_MIC_E, IDX_SEND_NMEA},
     Exclusion{IDX_SEND_NMEA, IDX_MIC_E},
 };
 
+// The telemetry dialog.
 inline constexpr std::array kTelemetryDialogEnabling{
     enables({IDC_TELEMETRY_CHANNELS, IDE_TELEMETRY_DEF_RATE, IDE_TELEMETRY_TEXT}, checked(IDX_SEND_TELEMETRY)),
 };
 
-}  // namespace rules
-
-inline constexpr FormRules kMainWindowRules{rules::kMainWindowEnabling, rules::kMainWindowExclusions};
-inline constexpr FormRules kTelemetryDialogRules{rules::kTelemetryDialogEnabling, {}};
+inline constexpr FormRules kMainWindowRules{kMainWindowEnabling, kMainWindowExclusions};
+inline constexpr FormRules kTelemetryDialogRules{kTelemetryDialogEnabling, {}};
 
 // Enables each control whose rule's condition holds and disables the others
 // the rules govern; the conditions read the form's check boxes and the
