@@ -41,7 +41,10 @@ start_sim() {
   sim_start --model 4 "$@" && cp "$work/held.img" "$work/initial.img"
 }
 
+# The old run's lines go first: the background job empties the file only once
+# it runs, and wait_for must not take the last run's "Writing Config" for its own.
 start_write() {
+  : >"$work/write.err"
   "$qv3" write --port "$link" "$work/changed.txt" --yes >/dev/null 2>"$work/write.err" &
   qv3_pid=$!
 }
