@@ -11,9 +11,13 @@
 
   function domError(name, message) { return new DOMException(message, name); }
 
-  // sim: an instance of tracker_sim (createTrackerModule()).
-  function createFakeSerial(sim, options = {}) {
+  // simReady: an instance of tracker_sim (createTrackerModule()), or its
+  // promise; ports are added once serial.ready has settled, and getPorts waits
+  // for it, so a page may ask before the tracker's module has loaded.
+  function createFakeSerial(simReady, options = {}) {
     const serial = new EventTarget();
+    let sim = null;
+    serial.ready = Promise.resolve(simReady).then((instance) => { sim = instance; return serial; });
     const ports = [];
     const granted = new Set();
     const clockMs = options.now || (() => performance.now());
@@ -151,9 +155,17 @@
       return port;
     }
 
-    serial.getPorts = async () => ports.filter((p) => granted.has(p));
+    serial.getPorts = async () => {
+      await serial.ready;
+      return ports.filter((p) => granted.has(p));
+    };
+    // The gesture counts when the call is made, as in the browser.
+    serial.requests = 0;
     serial.requestPort = async () => {
-      if (!hasGesture()) {
+      serial.requests += 1;
+      const gesture = hasGesture();
+      await serial.ready;
+      if (!gesture) {
         throw domError('SecurityError', 'Failed to execute \'requestPort\' on \'Serial\': Must be handling a user gesture to show a permission request.');
       }
       const port = serial.chooser === null ? undefined : ports[serial.chooser];

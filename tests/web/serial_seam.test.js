@@ -15,7 +15,7 @@ const readOutcome = (outcome) => 256 + outcome;
 // A tracker on one granted port, the bridge and the seam's module over it.
 async function line(trackerOptions = '--model 4') {
   const sim = await require(path.join(bin, 'tracker_sim.js'))();
-  const serial = createFakeSerial(sim, { hasGesture: () => true });
+  const serial = await createFakeSerial(sim, { hasGesture: () => true }).ready;
   const port = serial.addPort(trackerOptions);
   const bridge = createSerialBridge();
   const name = bridge.addPort(port);
