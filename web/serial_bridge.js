@@ -6,7 +6,8 @@
 // strict: the reader cancelled and released, the writer released, and
 // port.close() awaited, because the next open at the other speed fails while
 // the port is still closing. A disconnect event, or a read or write the
-// stream rejects, means the device is gone.
+// stream rejects, means the device is gone. A Web Lock per port keeps a
+// second tab of the page off a port this one has open.
 //
 // Plain script: the page loads it before the module, node's tests require it.
 (function (root) {
@@ -58,6 +59,20 @@
     let opening = null;
     let closing = Promise.resolve();
     let reason = '';
+
+    // Another tab of this page may hold the same port: each opening holds a
+    // Web Lock named after the port, taken only when free. Resolves to the
+    // lock's release, or null when another tab holds it.
+    function takeLock(name) {
+      const locks = options.locks || (globalThis.navigator && navigator.locks);
+      if (!locks) return Promise.resolve(() => {});
+      return new Promise((resolve) => {
+        locks.request(`quorvale3config port ${name}`, { ifAvailable: true }, (lock) => {
+          if (!lock) { resolve(null); return undefined; }
+          return new Promise((release) => resolve(release));
+        }).catch(() => resolve(null));
+      });
+    }
 
     function sleep(ms) {
       return new Promise((resolve) => timers.setTimeout(resolve, Math.max(0, ms)));
@@ -141,6 +156,7 @@
       try { op.writer.releaseLock(); } catch (e) { /* already released */ }
       // A port whose device is gone may refuse the close; it is closed all the same.
       try { await op.port.close(); } catch (e) { /* nothing more to release */ }
+      op.releaseLock();
     }
 
     function close() {
@@ -161,11 +177,17 @@
         return Outcome.NotFound;
       }
       const port = entry.port;
+      const releaseLock = await takeLock(name);
+      if (!releaseLock) {
+        reason = 'another tab of this page is using it';
+        return Outcome.Busy;
+      }
       try {
         await port.open({
           baudRate, dataBits: 8, stopBits: 1, parity: 'none', flowControl: 'none', bufferSize: kBufferSize,
         });
       } catch (error) {
+        releaseLock();
         reason = describe(error);
         return openOutcome(error);
       }
@@ -174,7 +196,7 @@
         await port.setSignals({ dataTerminalReady: true, requestToSend: true });
       } catch (e) { /* no modem lines */ }
       const op = {
-        port, queue: [], waiters: [], gone: false, closing: false,
+        port, releaseLock, queue: [], waiters: [], gone: false, closing: false,
         reader: port.readable.getReader(), writer: port.writable.getWriter(),
       };
       op.onDisconnect = () => markGone(op, 'the device was unplugged');

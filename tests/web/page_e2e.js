@@ -248,6 +248,15 @@ scenario('the telemetry dialog keeps a read going under it', tracker('--model 3'
   await page.waitForSelector('#window-2:not([open])', { timeout: kTimeoutMs });
 });
 
+scenario('a port another tab holds is refused with its reason', tracker(), async ({ page, context }) => {
+  const other = await context.newPage();
+  await other.goto(`${origin}/`);
+  await other.evaluate(() => { navigator.locks.request('quorvale3config port USB 0403:6001', () => new Promise(() => {})); });
+  await page.bringToFront();
+  await click(page, 'Read Config');
+  await waitStatus(page, is('Could not open Com Port USB 0403:6001 (another tab of this page is using it)'));
+});
+
 scenario('banks as tabs, ports chosen with a gesture only', [{ options: '--model 4', granted: false }], async ({ page }) => {
   // The page asks for a port only from the button's click (this driver's own calls count as gestures).
   if (await page.evaluate(() => window.fakeSerial.requests) !== 0) throw new Error('requestPort called without a click');
