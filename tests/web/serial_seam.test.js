@@ -105,8 +105,3 @@ test('an unplug is "gone" at once, and the port opens again once it is back', as
   l.port.plugIn();
   assert.match(await l.exchange(0), new RegExp(`^Version Read : "${l.version}`));
 });
-
-test('a cable pulled during an image read ends the read with the protocol\'s text', async () => {
-  const l = await line('--model 4 --hang-up-after 40');
-  assert.equal(await l.exchange(1), 'Port lost during the read (the device was unplugged)');
-});

@@ -81,11 +81,6 @@ EMSCRIPTEN_KEEPALIVE int sim_image_byte(int id, int index) {
     return t != nullptr && index >= 0 && index < qv3::sim::tracker_image_size(*t) ? t->image[static_cast<size_t>(index)] : -1;
 }
 
-EMSCRIPTEN_KEEPALIVE double sim_completed_writes(int id) {
-    const qv3::sim::Tracker* t = find(id);
-    return t != nullptr ? static_cast<double>(t->completed_writes) : 0;
-}
-
 // The version text a model answers, without CR LF.
 EMSCRIPTEN_KEEPALIVE const char* sim_version_text(int model) {
     static std::string text;
