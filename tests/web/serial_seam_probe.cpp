@@ -1,18 +1,14 @@
-// The browser's serial seam, reached from node's tests: the port operations and whole exchanges of
-// the device protocol, run through device/serial_port_web.cpp and the page's bridge.
+// The browser's serial seam for node's tests: port operations and whole exchanges of the device
+// protocol through device/serial_port_web.cpp and the page's bridge.
 #include <emscripten/emscripten.h>
-
-#include <string>
 
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
 
 namespace {
-
 qv3::SerialPort port;
 qv3::DeviceProtocol protocol;
 qv3::ConfigRecord record;
-
 }  // namespace
 
 extern "C" {
@@ -23,9 +19,10 @@ EMSCRIPTEN_KEEPALIVE int probe_open(const char* name, unsigned baud) {
     return static_cast<int>(qv3::open(port));
 }
 
-// Writes count bytes with pause_ms after each; the bytes written.
-EMSCRIPTEN_KEEPALIVE int probe_write(const uint8_t* bytes, int count, int pause_ms) {
-    return static_cast<int>(qv3::write(port, bytes, static_cast<size_t>(count), pause_ms).written);
+// ESC "V" with pause_ms after each byte; the bytes written.
+EMSCRIPTEN_KEEPALIVE int probe_query_version(int pause_ms) {
+    const uint8_t query[] = {0x1b, 'V'};
+    return static_cast<int>(qv3::write(port, query, sizeof query, pause_ms).written);
 }
 
 // The byte read, or 256 + the outcome.
@@ -38,13 +35,12 @@ EMSCRIPTEN_KEEPALIVE void probe_close() { qv3::close(port); }
 
 EMSCRIPTEN_KEEPALIVE const char* probe_last_error() { return port.last_error.c_str(); }
 
-// "Read Version" (read_config 0) or "Read Config" (1) on name, stepped every
-// 100 ms as the window's timer does until it ends; the status line.
+// "Read Version" (0) or "Read Config" (1), stepped every 100 ms as the window's timer does; the status line.
 EMSCRIPTEN_KEEPALIVE const char* probe_exchange(const char* name, int read_config) {
     qv3::set_port_name(port, name);
     port.baud_rate = 4800;
-    qv3::start_version_query(protocol, port,
-                             read_config != 0 ? qv3::ProtocolState::QueryVersionForRead : qv3::ProtocolState::QueryVersion);
+    qv3::start_version_query(protocol, port, read_config != 0 ? qv3::ProtocolState::QueryVersionForRead
+                                                              : qv3::ProtocolState::QueryVersion);
     while (protocol.state != qv3::ProtocolState::Idle) {
         qv3::sleep_ms(port, 100);
         qv3::step(protocol, port, record);
