@@ -3,7 +3,7 @@
 //
 // The module sleeps (Asyncify) while a read waits for the line or a question
 // for its answer, and may not be entered again meanwhile: clicks, keys and
-// timer ticks wait in the queue, and a tick is dropped while one is waiting.
+// timer ticks wait in the queue, at most one tick beside the running one.
 (function () {
   'use strict';
 
@@ -23,7 +23,7 @@
   const windows = new Map();  // window handle -> { root, controls: Map(id -> { kind, el }) }
   let module = null;
   let queue = Promise.resolve();
-  let tickWaiting = false;
+  let tickState = 'idle';  // idle, running, or again (a tick came while running)
   let writeInProgress = false;
   let ended = false;
 
@@ -56,10 +56,17 @@
     return queue;
   }
 
+  // A tick that comes while one is running is held, once, and runs as soon
+  // as that one ends: a window's timer message waits the same way while a
+  // step blocks, so the exchange loses no time to the interval's phase.
   function tick() {
-    if (tickWaiting) return;
-    tickWaiting = true;
-    call('web_on_timer').finally(() => { tickWaiting = false; });
+    if (tickState !== 'idle') { tickState = 'again'; return; }
+    tickState = 'running';
+    call('web_on_timer').finally(() => {
+      const again = tickState === 'again';
+      tickState = 'idle';
+      if (again) tick();
+    });
   }
 
   // --- building the dialogs ---------------------------------------------------

@@ -2,7 +2,10 @@
 // fake ports (fake_serial.js) whose far end is the simulated tracker in WebAssembly. Controls
 // are found by their accessible names. Prints a line per scenario, last "N passed, N failed".
 //
-//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR]
+//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N]
+//
+// --bench N runs only a model 4 read and write N times and prints their times
+// (click to final status), for scripts/bench --web.
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
@@ -210,6 +213,18 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
   await click(page, 'Save');
   same((await download(page)).bytes, fs.readFileSync(path.join(work, 'model1.qv3')), 'saved again');
 });
+
+const benchRuns = Number(process.argv[process.argv.indexOf('--bench') + 1] || 0);
+if (process.argv.includes('--bench')) {
+  scenarios.length = 0;
+  for (let run = 0; run < benchRuns; ++run) {
+    scenario('bench', tracker('--model 4'), async ({ page, readyMs }) => {
+      const timed = async (button, text) => { const t = Date.now(); await click(page, button); await until(page, is(text)); return Date.now() - t; };
+      const read = await timed('Read Config', 'Read Config Successful');
+      console.log(`bench ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
+    });
+  }
+}
 
 async function main() {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
