@@ -7,10 +7,16 @@
 (function () {
   'use strict';
 
-  // Dialog units to pixels: the window font's average character width / 4
-  // and height / 8, as the window measures them (6 x 13 pixels here).
-  const kDuX = 1.5;
-  const kDuY = 1.625;
+  // Dialog units to pixels: the page font's average character width / 4 and
+  // height / 8, measured as Windows measures a dialog font, so the controls
+  // keep their proportions whatever font the browser has.
+  const [kDuX, kDuY] = (() => {
+    const context = document.createElement('canvas').getContext('2d');
+    context.font = getComputedStyle(document.body).font;
+    const m = context.measureText('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
+    const height = m.fontBoundingBoxAscent + m.fontBoundingBoxDescent;
+    return m.width > 0 && height > 0 ? [m.width / 52 / 4, height / 8] : [1.5, 1.625];
+  })();
   const kListHeightDu = 12;  // a closed drop list; the table's height includes the open list
   const kTimerPeriodMs = 100;
   const kMaxUploadBytes = 1 << 20;  // what the settings text allows; a .qv3 file is a few hundred bytes
