@@ -118,6 +118,10 @@ for (let model = 1; model <= 6; ++model) {
     await type(page, 'Callsign', `n0tst-${model}`);
     await click(page, 'Write Config');
     await until(page, is('Config Written Successfully!'));
+    // ESC "D" 0xAA 0x55 and the 256 image bytes, each byte followed by its 10 ms pause.
+    const w = (await port(page)).written;
+    const sent = w.slice(w.findIndex((x, i) => x.byte === 0x1b && w[i + 1].byte === 0x44)).slice(0, 260);
+    if (sent.length < 260 || sent.some((x, i) => i > 0 && x.ms - sent[i - 1].ms < 9.9)) fail('the write\'s pauses are short');
     await click(page, 'Save');
     const saved = await download(downloads);
     if (saved.name !== 'config1.qv3') fail(`saved as ${saved.name}`);
