@@ -162,7 +162,7 @@ scenario('a cancelled question sends nothing', tracker('--model 4'), async ({ pa
   if ((await port(page)).written.length !== before) fail('bytes went out after Cancel');
 });
 
-// Clicks wait while the module is busy; Read Version during the write sends no query into the image.
+// Clicks wait while the module is busy; Read Version and Quit during the write wait for it.
 scenario('a double click while busy, a command during a write', tracker('--model 4'), async ({ page }) => {
   await click(page, 'Read Config', 2);
   await until(page, is('Read Config Successful'));
@@ -170,7 +170,9 @@ scenario('a double click while busy, a command during a write', tracker('--model
   await until(page, startsWith('Writing Config'));
   const writing = (await port(page)).written.length;
   await click(page, 'Read Version');
+  await click(page, 'Quit');
   await until(page, is('Config Written Successfully!'));
+  if (!(await page.$eval('#ended', (e) => e.hidden))) fail('Quit ended the page during the write');
   const after = (await port(page)).written.slice(writing).map((w) => w.byte);
   if (after.some((b, i) => b === 0x1b && after[i + 1] === 0x56)) fail('Read Version was not refused');
 });

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/control_ids.h"
 #include "ui/telemetry_binding.h"
 #include "ui/web/page_imports.h"
 #include "ui/web/page_windows.h"
@@ -46,7 +47,7 @@ std::optional<std::string> choose_open_file(WindowHandle) {
 void show_telemetry_dialog(WindowHandle, ConfigRecord& record) {
     qv3_dom_show_dialog(static_cast<int>(kTelemetryWindow));
     telemetry_dialog_opened(kTelemetryWindow, record);
-    qv3_dom_set_focus(static_cast<int>(kTelemetryWindow), IDX_SEND_TELEMETRY);
+    set_focus(kTelemetryWindow, IDX_SEND_TELEMETRY);
 }
 
 void post_quit_request(WindowHandle, int exit_code) { qv3_dom_quit(exit_code); }

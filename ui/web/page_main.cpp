@@ -5,14 +5,15 @@
 #include <filesystem>
 #include <string>
 
+#include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/form_access.h"
+#include "ui/form_fields.h"
 #include "ui/main_window.h"
 #include "ui/telemetry_binding.h"
 #include "ui/typed_capitals.h"
 #include "ui/web/dialog_builder_web.h"
 #include "ui/web/page_imports.h"
-#include "ui/form_fields.h"
 #include "ui/web/page_windows.h"
 
 namespace {

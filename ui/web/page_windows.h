@@ -2,7 +2,6 @@
 #pragma once
 
 #include "device/user_questions.h"
-#include "ui/control_ids.h"
 
 namespace qv3 {
 
