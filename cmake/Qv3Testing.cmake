@@ -47,8 +47,8 @@ include(GoogleTest)
 # Registers a GoogleTest executable with CTest. Natively, every test case
 # becomes its own CTest test (discovered when ctest runs). When cross
 # compiling (Windows executables run through CMAKE_CROSSCOMPILING_EMULATOR,
-# i.e. Wine), the whole program is one CTest test, because each Wine start
-# costs about a second.
+# i.e. Wine, and WebAssembly ones through node), the whole program is one
+# CTest test, because each Wine start costs about a second.
 #
 # Tests run in an empty scratch directory of their own under the build tree:
 #   <build>/test-scratch/<target>
@@ -60,7 +60,12 @@ function(qv3_add_gtest target)
   set(scratch "${CMAKE_BINARY_DIR}/test-scratch/${target}")
   file(MAKE_DIRECTORY "${scratch}")
 
-  if(CMAKE_CROSSCOMPILING)
+  if(EMSCRIPTEN)
+    target_link_options(${target} PRIVATE ${QV3_WEB_TEST_LINK_FLAGS})
+    add_test(NAME ${target} COMMAND ${target} --gtest_color=no
+      WORKING_DIRECTORY "${scratch}")
+    set_tests_properties(${target} PROPERTIES TIMEOUT 300)
+  elseif(CMAKE_CROSSCOMPILING)
     # add_test() puts CMAKE_CROSSCOMPILING_EMULATOR in front of the target.
     add_test(NAME ${target} COMMAND ${target} --gtest_color=no
       WORKING_DIRECTORY "${scratch}")

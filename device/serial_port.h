@@ -2,7 +2,8 @@
 //
 // One header, one implementation per platform chosen by the build:
 // serial_port_win32.cpp (with port_list_win32.cpp), serial_port_posix.cpp (with
-// port_list_posix.cpp), and three test doubles: sim/serial_port_simulated.cpp
+// port_list_posix.cpp), serial_port_web.cpp (Web Serial, through the page's
+// bridge), and three test doubles: sim/serial_port_simulated.cpp
 // (an in-process tracker on a virtual clock, for the protocol and qv3 tests),
 // tests/ui/ui_fakes.cpp (a scripted line, for the window's tests) and
 // fuzz/serial_port_fuzzed.cpp (a device whose answers are fuzz input). Every

@@ -16,18 +16,14 @@
 
 namespace qv3 {
 
-namespace {
-
-// The port box is filled once, at start; the native window lists the ports
-// again each time its list opens.
-void list_ports_in_port_box(App& app) {
+std::vector<PortInfo> list_ports_in_port_box(App& app) {
     const std::vector<PortInfo> ports = list_ports().ports;
+    clear_list(app.window, IDC_PORT);
     for (const PortInfo& port : ports) add_list_item(app.window, IDC_PORT, port.name, port.description);
     if (ports.empty()) add_list_item(app.window, IDC_PORT, kNoPortsText);
     set_selection(app.window, IDC_PORT, 0);
+    return ports;
 }
-
-}  // namespace
 
 void initialise_main_window(App& app) {
     list_ports_in_port_box(app);

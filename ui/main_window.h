@@ -47,6 +47,12 @@ constexpr const char* kNoPortsText = "No COM Ports Found";
 // lists, shows the record and applies the enabling.
 void initialise_main_window(App& app);
 
+// Fills the port box as initialise_main_window does, over what it held; the
+// ports listed. The windows fill it once at start (the native one lists the
+// ports again each time its list opens); the page, each time the ports it
+// may use change.
+std::vector<PortInfo> list_ports_in_port_box(App& app);
+
 // The port box's current text, at most 99 characters.
 std::string selected_port_name(const App& app);
 

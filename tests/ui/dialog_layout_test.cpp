@@ -135,8 +135,9 @@ TEST(DialogLayout, BoundFieldsAreSettingsOfTheRightScope) {
 
 // A rule governs controls of its dialog, each by one rule only, and reads check boxes of it.
 TEST(DialogLayout, RulesGovernAndReadControlsOfTheirOwnDialog) {
-    for (const auto& [d, rules] : {std::pair{&kMainWindowLayout, kMainWindowRules},
-                                   std::pair{&kTelemetryDialogLayout, kTelemetryDialogRules}}) {
+    for (const auto& [layout, rules] : {std::pair{&kMainWindowLayout, kMainWindowRules},
+                                        std::pair{&kTelemetryDialogLayout, kTelemetryDialogRules}}) {
+        const DialogLayout* d = layout;  // Emscripten's clang 14 captures no structured binding
         const auto kind_of = [d](int id) {
             for (const LayoutControl& c : d->controls) {
                 if (c.id == id) return c.kind;

@@ -1,0 +1,272 @@
+// The browser page end to end: headless Chromium on build/web, navigator.serial replaced by
+// fake ports (fake_serial.js) whose far end is the simulated tracker in WebAssembly. Controls
+// are found by their accessible names. Prints a line per scenario, last "N passed, N failed".
+//
+//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N]
+//
+// --bench N runs only a model 4 read and write N times and prints their times
+// (click to final status), for scripts/bench --web.
+'use strict';
+const fs = require('node:fs');
+const http = require('node:http');
+const path = require('node:path');
+const { execFileSync } = require('node:child_process');
+const puppeteer = require('puppeteer-core');
+
+const arg = (name, fallback) => {
+  const i = process.argv.indexOf(name);
+  return path.resolve(i > 0 ? process.argv[i + 1] : fallback);
+};
+const [webDir, wasmBin, qv3] = ['--web', '--wasm-bin', '--qv3'].map((name) => arg(name, `missing ${name}`));
+const chromium = arg('--chromium', '/usr/bin/chromium');
+const work = arg('--work', 'build/web-e2e/run');
+fs.mkdirSync(work, { recursive: true });
+const kTimeoutMs = 20000;
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png' };
+
+// build/web only: whatever else the page asks for is a failed load.
+const missing = [];
+const server = http.createServer((request, response) => {
+  const file = path.join(webDir, path.normalize(new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html')));
+  if (!file.startsWith(webDir + path.sep) || !fs.existsSync(file)) {
+    missing.push(request.url);
+    return response.writeHead(404).end();
+  }
+  return response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] }).end(fs.readFileSync(file));
+});
+
+// Installed before the page's scripts: the fake ports, or no Web Serial at all.
+function setUp(wasm, ports) {
+  if (ports === null) { delete Navigator.prototype.serial; return; }
+  const serial = Qv3FakeSerial.createFakeSerial(createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) }));
+  serial.ready.then(() => ports.forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
+  Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial });
+  window.fakeSerial = serial;
+}
+const fakeSources = `${fs.readFileSync(path.join(wasmBin, 'tracker_sim.js'))}\n${fs.readFileSync(path.join(__dirname, 'fake_serial.js'))}`;
+const trackerWasm = fs.readFileSync(path.join(wasmBin, 'tracker_sim.wasm')).toString('base64');
+
+let browser;
+let origin;
+
+// ports: [{ options: qv3sim's options, granted }], or null: a browser without Web Serial.
+let pages = 0;
+async function openPage(ports) {
+  const downloads = path.join(work, `downloads-${++pages}`);
+  fs.rmSync(downloads, { recursive: true, force: true });
+  fs.mkdirSync(downloads, { recursive: true });
+  const context = await browser.createBrowserContext({ downloadBehavior: { policy: 'allow', downloadPath: downloads } });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
+  page.on('pageerror', (e) => errors.push(String(e)));
+  page.on('requestfailed', (r) => errors.push(`failed load ${r.url()}`));
+  await page.evaluateOnNewDocument(`${fakeSources}\n(${setUp})(${JSON.stringify(trackerWasm)}, ${JSON.stringify(ports)});`);
+  await page.goto(`${origin}/`);
+  // Ready: the status line there and "Read Config" enabled ("Load" without Web Serial).
+  await page.waitForFunction((name) => document.querySelector('[role="status"]') &&
+    [...document.querySelectorAll('button')].some((b) => b.textContent === name && !b.disabled),
+  { timeout: kTimeoutMs }, ports === null ? 'Load' : 'Read Config');
+  return { page, context, errors, downloads, readyMs: await page.evaluate(() => performance.now()) };
+}
+
+const find = (page, name) => page.waitForSelector(`::-p-aria(${name})`, { timeout: kTimeoutMs });
+const click = async (page, name, count = 1) => (await find(page, `${name}[role="button"]`)).click({ count });
+const status = (page) => page.$eval('[role="status"]', (e) => e.textContent);
+const is = (text) => (s) => s === text;
+const startsWith = (text) => (s) => s.startsWith(text);
+const fail = (why) => { throw new Error(why); };
+
+// Answers each question that comes up with answer until the status passes test.
+async function until(page, test, answer = 'OK') {
+  for (const deadline = Date.now() + kTimeoutMs; Date.now() < deadline; await new Promise((r) => setTimeout(r, 20))) {
+    if (answer && await page.$('#question[open]')) await click(page, answer);
+    if (test(await status(page))) return;
+  }
+  fail(`status stayed "${await status(page)}"`);
+}
+
+async function type(page, name, text) {
+  const field = await find(page, name);
+  await field.click({ count: 3 });
+  await page.keyboard.press('Backspace');
+  await field.type(text);
+}
+
+const port = (page) => page.evaluate(() => ({ ...window.fakeSerial.ports[0].counts, image: window.fakeSerial.ports[0].image() }));
+// The one file the browser has downloaded: its name and bytes.
+async function download(dir) {
+  for (const deadline = Date.now() + kTimeoutMs; Date.now() < deadline; await new Promise((r) => setTimeout(r, 50))) {
+    const [name] = fs.readdirSync(dir);
+    if (name && !name.endsWith('.crdownload')) return { name, bytes: fs.readFileSync(path.join(dir, name)) };
+  }
+  return fail('nothing was downloaded');
+}
+const qv3Run = (...args) => execFileSync(qv3, args, { encoding: 'latin1', stdio: ['ignore', 'pipe', 'pipe'] });
+const same = (a, b, what) => Buffer.from(a).equals(Buffer.from(b)) || fail(`${what} differ`);
+
+const scenarios = [];
+const scenario = (name, ports, body) => scenarios.push({ name, ports, body });
+const tracker = (options) => [{ options, granted: true }];
+
+// Each model read, a callsign typed in small letters written and verified, and saved: the
+// download is what qv3 save writes for its settings, the tracker holds what qv3 encode makes.
+for (let model = 1; model <= 6; ++model) {
+  scenario(`model ${model}: read, write, verify, save`, tracker(`--model ${model}`), async ({ page, downloads }) => {
+    await click(page, 'Read Config');
+    await until(page, is('Read Config Successful'));
+    await type(page, 'Callsign', `n0tst-${model}`);
+    await click(page, 'Write Config');
+    await until(page, is('Config Written Successfully!'));
+    // ESC "D" 0xAA 0x55 and the 256 image bytes, each byte followed by its 10 ms pause.
+    const w = (await port(page)).written;
+    const sent = w.slice(w.findIndex((x, i) => x.byte === 0x1b && w[i + 1].byte === 0x44)).slice(0, 260);
+    if (sent.length < 260 || sent.some((x, i) => i > 0 && x.ms - sent[i - 1].ms < 9.9)) fail('the write\'s pauses are short');
+    await click(page, 'Save');
+    const saved = await download(downloads);
+    if (saved.name !== 'config1.qv3') fail(`saved as ${saved.name}`);
+    const file = (ext) => path.join(work, `model${model}${ext}`);
+    fs.writeFileSync(file('.qv3'), saved.bytes);
+    fs.writeFileSync(file('.txt'), qv3Run('show', file('.qv3')), 'latin1');
+    if (!fs.readFileSync(file('.txt'), 'latin1').includes(`"N0TST-${model}"`)) fail('callsign not in capitals');
+    qv3Run('save', file('.txt'), '-o', file('-qv3.qv3'));
+    same(saved.bytes, fs.readFileSync(file('-qv3.qv3')), 'download and qv3 save');
+    qv3Run('encode', '--model', String(model), file('.txt'), '-o', file('.img'));
+    same((await port(page)).image, fs.readFileSync(file('.img')), 'tracker and qv3 encode');
+  });
+}
+
+// The line's failures, with the windows' texts: [name, tracker, [button, status]...].
+for (const [name, options, ...steps] of [
+  ['baud fallback', '--model 4 --only-baud 9600', ['Read Config', is('Read Config Successful')]],
+  ['silent tracker', '--model 4 --silent', ['Read Version', startsWith('Quorvale3 not found')]],
+  ['short image', '--model 4 --short-image 100', ['Read Config', is('Corrupted EEPROM')]],
+  ['unplug mid-read', '--model 4 --hang-up-after 40', ['Read Config', startsWith('Port lost during the read (')]],
+  ['corrupted read-back', '--model 4 --corrupt-readback 20', ['Read Version', startsWith('Version Read')],
+    ['Write Config', is('Verify Failed')]],
+]) {
+  scenario(name, tracker(options), async ({ page }) => {
+    for (const [button, test] of steps) { await click(page, button); await until(page, test); }
+  });
+}
+
+scenario('a cancelled question sends nothing', tracker('--model 4'), async ({ page }) => {
+  await click(page, 'Read Version');
+  await until(page, startsWith('Version Read'));
+  const before = (await port(page)).written.length;
+  await type(page, 'Path', 'WIDE5-5');
+  await click(page, 'Write Config');
+  await page.waitForSelector('#question[open]', { timeout: kTimeoutMs });
+  await click(page, 'Cancel');
+  await new Promise((r) => setTimeout(r, 1000));
+  if ((await port(page)).written.length !== before) fail('bytes went out after Cancel');
+});
+
+// Clicks wait while the module is busy; Read Version and Quit during the write wait for it.
+scenario('a double click while busy, a command during a write', tracker('--model 4'), async ({ page }) => {
+  await click(page, 'Read Config', 2);
+  await until(page, is('Read Config Successful'));
+  await click(page, 'Write Config');
+  await until(page, startsWith('Writing Config'));
+  const writing = (await port(page)).written.length;
+  await click(page, 'Read Version');
+  await click(page, 'Quit');
+  await until(page, is('Config Written Successfully!'));
+  if (!(await page.$eval('#ended', (e) => e.hidden))) fail('Quit ended the page during the write');
+  const after = (await port(page)).written.slice(writing).map((w) => w.byte);
+  if (after.some((b, i) => b === 0x1b && after[i + 1] === 0x56)) fail('Read Version was not refused');
+});
+
+// Edit Telemetry is there once a model with telemetry is known.
+scenario('the telemetry dialog keeps a read going under it', tracker('--model 3'), async ({ page }) => {
+  await click(page, 'Read Config');
+  await until(page, is('Read Config Successful'));
+  await click(page, 'Read Config');
+  await click(page, 'Edit Telemetry');
+  await page.waitForSelector('#window-2[open]', { timeout: kTimeoutMs });
+  await until(page, is('Read Config Successful'), null);
+  await click(page, 'Cancel');
+  await page.waitForSelector('#window-2:not([open])', { timeout: kTimeoutMs });
+});
+
+scenario('ports chosen by a click, held by another tab; banks as tabs', [{ options: '--model 4', granted: false }], async ({ page, context }) => {
+  // The page asks for a port only from the button's click (this driver's calls count as gestures).
+  if (await page.evaluate(() => window.fakeSerial.requests) !== 0) fail('requestPort without a click');
+  await page.evaluate(() => { window.fakeSerial.chooser = 0; });
+  await click(page, 'Choose port...');
+  await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'USB 0403:6001', { timeout: kTimeoutMs });
+  const other = await context.newPage();
+  await other.goto(`${origin}/`);
+  await other.evaluate(() => { navigator.locks.request('quorvale3config port USB 0403:6001', () => new Promise(() => {})); });
+  await page.bringToFront();
+  await click(page, 'Read Config');
+  await until(page, is('Could not open Com Port USB 0403:6001 (another tab of this page is using it)'));
+  await type(page, 'Callsign', 'AB1CD');
+  for (const [tab, callsign] of [['Secondary', 'NOCALL'], ['Primary', 'AB1CD']]) {
+    await (await find(page, `${tab}[role="tab"]`)).click();
+    await page.waitForFunction((c) => document.querySelector('[aria-label="Callsign"]').value === c, { timeout: kTimeoutMs }, callsign);
+  }
+});
+
+scenario('without Web Serial: device buttons off, files still load and save', null, async ({ page, downloads }) => {
+  if (await page.$eval('#no-serial', (e) => e.hidden)) fail('no word about the browser');
+  if (!(await (await find(page, 'Read Config[role="button"]')).evaluate((b) => b.disabled))) fail('Read Config enabled');
+  const file = path.join(work, 'loaded.qv3');
+  fs.writeFileSync(`${file}.txt`, 'model = 6\nprimary.callsign = "N0TST-6"\n');
+  qv3Run('save', `${file}.txt`, '-o', file);
+  const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: kTimeoutMs }), click(page, 'Load')]);
+  await chooser.accept([file]);
+  await page.waitForFunction(() => document.querySelector('[aria-label="Callsign"]').value === 'N0TST-6', { timeout: kTimeoutMs });
+  await click(page, 'Save');
+  same((await download(downloads)).bytes, fs.readFileSync(file), 'saved again');
+});
+
+const benchRuns = Number(process.argv[process.argv.indexOf('--bench') + 1] || 0);
+if (process.argv.includes('--bench')) {
+  scenarios.length = 0;
+  for (let run = 0; run < benchRuns; ++run) {
+    scenario('bench', tracker('--model 4'), async ({ page, readyMs }) => {
+      const timed = async (button, text) => { const t = Date.now(); await click(page, button); await until(page, is(text)); return Date.now() - t; };
+      const read = await timed('Read Config', 'Read Config Successful');
+      console.log(`bench ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
+    });
+  }
+}
+
+async function main() {
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  origin = `http://127.0.0.1:${server.address().port}`;
+  const profile = fs.mkdtempSync(path.join(work, 'profile-'));
+  browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
+  });
+  let passed = 0;
+  const ready = [];
+  for (const s of scenarios) {
+    let opened = null;
+    try {
+      opened = await openPage(s.ports);
+      ready.push(opened.readyMs);
+      await s.body(opened);
+      if (opened.errors.length > 0) fail(`console: ${opened.errors.join(' | ')}`);
+      console.log(`ok      ${s.name}`);
+      passed += 1;
+    } catch (error) {
+      console.log(`FAILED  ${s.name}: ${error.message}`);
+    }
+    if (opened) await opened.context.close().catch(() => {});
+  }
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+  if (missing.length > 0) console.log(`FAILED  the page asked for what is not there: ${missing.join(', ')}`);
+  const failed = scenarios.length - passed + (missing.length > 0 ? 1 : 0);
+  console.log(`ready after navigation (median, with the fake's tracker loading): ${ready.sort((a, b) => a - b)[ready.length >> 1].toFixed(0)} ms`);
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exitCode = failed === 0 ? 0 : 1;
+}
+
+main().catch((error) => { console.log(`FAILED  ${error.message}\n0 passed, 1 failed`); process.exitCode = 1; });

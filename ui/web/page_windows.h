@@ -1,0 +1,15 @@
+// The page's two windows, as the form's window handles name them, and where files cross to the browser.
+#pragma once
+
+#include "device/user_questions.h"
+
+namespace qv3 {
+
+constexpr WindowHandle kMainWindow = 1;
+constexpr WindowHandle kTelemetryWindow = 2;
+
+// A save lands here and leaves as a download; a loaded file is copied to the upload folder.
+constexpr const char* kDownloadFolder = "/downloads";
+constexpr const char* kUploadFolder = "/uploads";
+
+}  // namespace qv3

@@ -1,0 +1,458 @@
+// The page: the dialogs' elements as the module builds them, the form's DOM side, the modal
+// questions, the files, the ports, and the one queue through which every event reaches the module.
+//
+// The module sleeps (Asyncify) while a read waits for the line or a question
+// for its answer, and may not be entered again meanwhile: clicks, keys and
+// timer ticks wait in the queue, at most one tick beside the running one.
+(function () {
+  'use strict';
+
+  // Dialog units to pixels: the page font's average character width / 4 and
+  // height / 8, measured as Windows measures a dialog font, so the controls
+  // keep their proportions whatever font the browser has.
+  const [kDuX, kDuY] = (() => {
+    const context = document.createElement('canvas').getContext('2d');
+    context.font = getComputedStyle(document.body).font;
+    const m = context.measureText('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
+    const height = m.fontBoundingBoxAscent + m.fontBoundingBoxDescent;
+    return m.width > 0 && height > 0 ? [m.width / 52 / 4, height / 8] : [1.5, 1.625];
+  })();
+  const kListHeightDu = 12;  // a closed drop list; the table's height includes the open list
+  const kTimerPeriodMs = 100;
+  const kMaxUploadBytes = 1 << 20;  // what the settings text allows; a .qv3 file is a few hundred bytes
+
+  // ui/dialog_layout.h's ControlKind and ControlRule.
+  const Kind = { Tabs: 0, Label: 1, Unit: 2, StatusText: 3, GroupBox: 4, Edit: 5, CheckBox: 6, Button: 7, DropList: 8, ComboEdit: 9 };
+  const Rule = { UpperCase: 1, DigitsOnly: 2, MultiLine: 4, Default: 8 };
+  const kMainWindow = 1;
+
+  const windows = new Map();  // window handle -> { root, controls: Map(id -> { kind, el }) }
+  let module = null;
+  let queue = Promise.resolve();
+  let tickState = 'idle';  // idle, running, or again (a tick came while running)
+  let writeInProgress = false;
+  let ended = false;
+
+  function px(du, scale) { return `${Math.round(du * scale)}px`; }
+
+  function place(el, c, height = c.height) {
+    el.style.left = px(c.x, kDuX);
+    el.style.top = px(c.y, kDuY);
+    el.style.width = px(c.width, kDuX);
+    el.style.height = px(height, kDuY);
+  }
+
+  function control(window, id) {
+    const w = windows.get(window);
+    return (w && w.controls.get(id)) || null;
+  }
+
+  function elementId(window, id) { return `w${window}-c${id}`; }
+
+  // --- the module, one call at a time ---------------------------------------
+
+  function call(name, types = [], args = []) {
+    const run = async () => {
+      if (!module || ended) return;
+      await module.ccall(name, null, types, args, { async: true });
+      writeInProgress = module.ccall('web_write_in_progress', 'number', [], []) === 1;
+      deliverDownloads();
+    };
+    queue = queue.then(run).catch((error) => console.error(error));
+    return queue;
+  }
+
+  // A tick that comes while one is running is held, once, and runs as soon
+  // as that one ends: a window's timer message waits the same way while a
+  // step blocks, so the exchange loses no time to the interval's phase.
+  function tick() {
+    if (tickState !== 'idle') { tickState = 'again'; return; }
+    tickState = 'running';
+    call('web_on_timer').finally(() => {
+      const again = tickState === 'again';
+      tickState = 'idle';
+      if (again) tick();
+    });
+  }
+
+  // --- building the dialogs ---------------------------------------------------
+
+  function addDialog(window, caption, width, height) {
+    const root = document.getElementById(`window-${window}`);
+    const surface = document.createElement('div');
+    surface.className = 'surface';
+    surface.style.width = px(width, kDuX);
+    surface.style.height = px(height, kDuY);
+    if (window === kMainWindow) {
+      document.title = caption;
+      document.getElementById('caption').textContent = caption;
+    } else {
+      const heading = document.createElement('h2');
+      heading.id = `window-${window}-caption`;
+      heading.textContent = caption;
+      root.append(heading);
+      root.setAttribute('aria-labelledby', heading.id);
+      root.addEventListener('cancel', (event) => {
+        event.preventDefault();
+        call('web_telemetry_event', ['number', 'number'], [1, 0]);
+      });
+      const close = document.createElement('button');
+      close.type = 'button';
+      close.className = 'close-box';
+      close.textContent = '\u00d7';
+      close.setAttribute('aria-label', 'Close');
+      close.addEventListener('click', () => call('web_telemetry_event', ['number', 'number'], [2, 0]));
+      root.append(close);
+    }
+    root.append(surface);
+    windows.set(window, { root, surface, controls: new Map() });
+  }
+
+  function forwardClick(window, id) {
+    if (window === kMainWindow) call('web_on_command', ['number'], [id]);
+    else call('web_telemetry_event', ['number', 'number'], [0, id]);
+  }
+
+  function addControl(window, c) {
+    const w = windows.get(window);
+    let el;
+    switch (c.kind) {
+      case Kind.Tabs: {
+        el = document.createElement('div');
+        el.className = 'tab-frame';
+        const list = document.createElement('div');
+        list.setAttribute('role', 'tablist');
+        list.className = 'tabs';
+        list.addEventListener('keydown', (event) => {
+          const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
+          if (step) { event.preventDefault(); call('web_on_bank_key', ['number'], [step]); }
+        });
+        const pageFrame = document.createElement('div');
+        pageFrame.className = 'tab-page';
+        el.append(list, pageFrame);
+        el.tabList = list;
+        place(el, c);
+        break;
+      }
+      case Kind.Label:
+        el = document.createElement('label');
+        el.htmlFor = elementId(window, c.describes);
+        el.className = 'label';
+        el.textContent = c.text;
+        place(el, c);
+        break;
+      case Kind.Unit:
+        el = document.createElement('span');
+        el.className = 'unit';
+        el.textContent = c.text;
+        place(el, c);
+        break;
+      case Kind.StatusText:
+        el = document.createElement('div');
+        el.setAttribute('role', 'status');
+        el.className = 'status';
+        place(el, c);
+        break;
+      case Kind.GroupBox:
+        el = document.createElement('div');
+        el.className = 'group';
+        el.setAttribute('role', 'group');
+        el.setAttribute('aria-label', c.text);
+        if (c.text) {
+          const caption = document.createElement('span');
+          caption.className = 'group-caption';
+          caption.textContent = c.text;
+          el.append(caption);
+        }
+        place(el, c);
+        break;
+      case Kind.Edit:
+        el = document.createElement(c.rules & Rule.MultiLine ? 'textarea' : 'input');
+        if (el.tagName === 'INPUT') el.type = 'text';
+        el.spellcheck = false;
+        el.setAttribute('aria-label', c.name);
+        if (c.rules & Rule.DigitsOnly) {
+          el.inputMode = 'numeric';
+          el.addEventListener('beforeinput', (event) => {
+            if (event.inputType === 'insertText' && /\D/.test(event.data || '')) event.preventDefault();
+          });
+        }
+        if (c.rules & Rule.UpperCase) {
+          el.addEventListener('input', () => call('web_typed', ['number', 'number'], [window, c.id]));
+        }
+        place(el, c);
+        break;
+      case Kind.CheckBox: {
+        el = document.createElement('input');
+        el.type = 'checkbox';
+        el.setAttribute('aria-label', c.name);
+        el.addEventListener('click', () => forwardClick(window, c.id));
+        const box = document.createElement('label');
+        box.className = 'check';
+        box.append(el, document.createTextNode(c.text));
+        place(box, c);
+        w.surface.append(box);
+        break;
+      }
+      case Kind.Button:
+        el = document.createElement('button');
+        el.type = 'button';
+        el.textContent = c.text;
+        if (c.name && c.name !== c.text) el.setAttribute('aria-label', c.name);
+        if (c.rules & Rule.Default) el.classList.add('default');
+        el.addEventListener('click', () => forwardClick(window, c.id));
+        place(el, c);
+        break;
+      case Kind.DropList:
+      case Kind.ComboEdit:
+        el = document.createElement('select');
+        el.setAttribute('aria-label', c.name);
+        place(el, c, kListHeightDu);
+        break;
+      default:
+        return;
+    }
+    if (c.id >= 0) el.id = elementId(window, c.id);
+    if (!el.isConnected) w.surface.append(el);
+    if (c.id >= 0) w.controls.set(c.id, { kind: c.kind, el });
+  }
+
+  // --- the form's side (ui/form_access.h) --------------------------------------
+
+  function getText(window, id) {
+    const c = control(window, id);
+    if (!c) return '';
+    const el = c.el;
+    if (el.tagName === 'TEXTAREA') return el.value.replace(/\r?\n/g, '\r\n');
+    if (el.tagName === 'INPUT') return el.value;
+    if (el.tagName === 'SELECT') return el.selectedIndex >= 0 ? el.options[el.selectedIndex].text : '';
+    return el.textContent;
+  }
+
+  function setText(window, id, text) {
+    const c = control(window, id);
+    if (!c) return;
+    const el = c.el;
+    if (el.tagName === 'INPUT') {
+      // The caret stays where it was when the text keeps its length (capitals as typed).
+      const caret = document.activeElement === el && el.value.length === text.length ? el.selectionStart : null;
+      el.value = text;
+      if (caret !== null) el.setSelectionRange(caret, caret);
+    } else if (el.tagName === 'TEXTAREA') {
+      el.value = text.replace(/\r\n/g, '\n');
+    } else if (el.tagName === 'SELECT') {
+      const index = [...el.options].findIndex((o) => o.text === text);
+      if (index >= 0) el.selectedIndex = index;
+    } else if (c.kind !== Kind.Tabs) {
+      el.textContent = text;
+    }
+  }
+
+  function tabs(c) { return [...c.el.tabList.children]; }
+
+  function getCheck(window, id) { const c = control(window, id); return !!(c && c.el.checked); }
+  function setCheck(window, id, checked) { const c = control(window, id); if (c && c.el.type === 'checkbox') c.el.checked = checked; }
+
+  function getSelection(window, id) {
+    const c = control(window, id);
+    if (!c) return -1;
+    if (c.kind === Kind.Tabs) return tabs(c).findIndex((t) => t.getAttribute('aria-selected') === 'true');
+    return c.el.tagName === 'SELECT' ? c.el.selectedIndex : -1;
+  }
+
+  function setSelection(window, id, index) {
+    const c = control(window, id);
+    if (!c) return;
+    if (c.kind === Kind.Tabs) {
+      tabs(c).forEach((t, i) => {
+        t.setAttribute('aria-selected', i === index ? 'true' : 'false');
+        t.tabIndex = i === index ? 0 : -1;
+      });
+    } else if (c.el.tagName === 'SELECT') {
+      c.el.selectedIndex = index >= 0 && index < c.el.options.length ? index : -1;
+    }
+  }
+
+  function addItem(window, id, text) {
+    const c = control(window, id);
+    if (!c) return;
+    if (c.kind === Kind.Tabs) {
+      const tab = document.createElement('button');
+      tab.type = 'button';
+      tab.setAttribute('role', 'tab');
+      tab.setAttribute('aria-selected', 'false');
+      tab.textContent = text;
+      const index = c.el.tabList.children.length;
+      tab.addEventListener('click', () => {
+        if (getSelection(window, id) === index) return;
+        setSelection(window, id, index);
+        call('web_on_tab_changed', ['number'], [index]);
+      });
+      c.el.tabList.append(tab);
+    } else if (c.el.tagName === 'SELECT') {
+      c.el.append(new Option(text));
+      if (c.el.options.length === 1) c.el.selectedIndex = -1;
+    }
+  }
+
+  function clearList(window, id) {
+    const c = control(window, id);
+    if (c && c.el.tagName === 'SELECT') c.el.replaceChildren();
+  }
+
+  function setEnabled(window, id, enabled) {
+    const c = control(window, id);
+    if (c && 'disabled' in c.el) c.el.disabled = !enabled;
+  }
+
+  function isEnabled(window, id) { const c = control(window, id); return !!c && !c.el.disabled; }
+
+  function setFocus(window, id) {
+    const c = control(window, id);
+    if (!c) return;
+    if (c.kind === Kind.Tabs) {
+      const selected = tabs(c).find((t) => t.getAttribute('aria-selected') === 'true');
+      if (selected) selected.focus();
+    } else {
+      c.el.focus();
+    }
+  }
+
+  // --- dialogs ------------------------------------------------------------------
+
+  function showDialog(window) { windows.get(window).root.showModal(); }
+  function closeDialog(window) { const root = windows.get(window).root; if (root.open) root.close(); }
+
+  // A question (OK, Cancel the default) or a notice (OK); true for OK.
+  function ask(caption, text, withCancel) {
+    const dialog = document.getElementById('question');
+    document.getElementById('question-caption').textContent = caption;
+    document.getElementById('question-text').textContent = text;
+    const ok = document.getElementById('question-ok');
+    const cancel = document.getElementById('question-cancel');
+    cancel.hidden = !withCancel;
+    return new Promise((resolve) => {
+      const finish = (answer) => {
+        ok.onclick = cancel.onclick = dialog.oncancel = null;
+        dialog.close();
+        resolve(answer ? 1 : 0);
+      };
+      ok.onclick = () => finish(true);
+      cancel.onclick = () => finish(false);
+      dialog.oncancel = (event) => { event.preventDefault(); finish(!withCancel); };
+      dialog.showModal();
+      (withCancel ? cancel : ok).focus();
+    });
+  }
+
+  // --- files ------------------------------------------------------------------------
+
+  // The file chosen, copied into the module's upload folder; null when cancelled.
+  function chooseOpenFile() {
+    const input = document.getElementById('open-file');
+    input.value = '';
+    return new Promise((resolve) => {
+      const done = async () => {
+        input.onchange = input.oncancel = null;
+        const file = input.files && input.files[0];
+        if (!file) { resolve(null); return; }
+        const bytes = new Uint8Array(await file.slice(0, kMaxUploadBytes).arrayBuffer());
+        const path = `/uploads/${file.name.replace(/[/\0]/g, '_')}`;
+        module.FS.writeFile(path, bytes);
+        resolve(path);
+      };
+      input.onchange = done;
+      input.oncancel = done;
+      input.click();
+    });
+  }
+
+  // A save lands in the module's download folder; it leaves as a download.
+  function deliverDownloads() {
+    for (const name of module.FS.readdir('/downloads')) {
+      if (name === '.' || name === '..') continue;
+      const path = `/downloads/${name}`;
+      const bytes = module.FS.readFile(path);
+      module.FS.unlink(path);
+      const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+      const link = document.createElement('a');
+      link.href = url;
+      link.download = name;
+      link.hidden = true;
+      document.body.append(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(url), 10000);
+    }
+  }
+
+  function quit() {
+    ended = true;
+    document.getElementById('window-1').hidden = true;
+    document.getElementById('ended').hidden = false;
+  }
+
+  // --- ports ----------------------------------------------------------------------------
+
+  const hasSerial = 'serial' in navigator && window.isSecureContext;
+  const bridge = Qv3SerialBridge.createSerialBridge();
+
+  async function choosePort() {
+    try {
+      const port = await navigator.serial.requestPort();
+      const name = bridge.addPort(port);
+      call('web_ports_changed', ['string'], [name]);
+    } catch (error) {
+      // The chooser cancelled, or no gesture: nothing changes.
+      if (error && error.name !== 'NotFoundError') console.warn(error.message);
+    }
+  }
+
+  async function watchPorts() {
+    for (const port of await navigator.serial.getPorts()) bridge.addPort(port);
+    navigator.serial.addEventListener('connect', (event) => {
+      bridge.addPort(event.target);
+      call('web_ports_changed', ['string'], ['']);
+    });
+    navigator.serial.addEventListener('disconnect', (event) => {
+      bridge.removePort(event.target);
+      call('web_ports_changed', ['string'], ['']);
+    });
+  }
+
+  // --- start ------------------------------------------------------------------------------
+
+  async function start() {
+    const chooser = document.getElementById('choose-port');
+    if (hasSerial) {
+      await watchPorts();
+      chooser.addEventListener('click', choosePort);
+    } else {
+      chooser.disabled = true;
+      document.getElementById('no-serial').hidden = false;
+    }
+    const page = {
+      addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
+      clearList, setEnabled, isEnabled, setFocus, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      log: (line) => console.log(line),
+    };
+    const instance = await createQv3Module({ page, serialBridge: bridge });
+    instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
+    module = instance;
+    document.addEventListener('keydown', (event) => {
+      if (!event.ctrlKey || event.altKey) return;
+      const step = event.key === 'Tab' ? (event.shiftKey ? -1 : 1) : { PageDown: 1, PageUp: -1 }[event.key];
+      if (step && !document.querySelector('dialog[open]')) {
+        event.preventDefault();
+        call('web_on_bank_key', ['number'], [step]);
+      }
+    });
+    window.addEventListener('beforeunload', (event) => {
+      if (writeInProgress) { event.preventDefault(); event.returnValue = ''; }
+    });
+    setInterval(tick, kTimerPeriodMs);
+    deliverDownloads();
+  }
+
+  document.addEventListener('DOMContentLoaded', () => { start().catch((error) => console.error(error)); });
+})();
