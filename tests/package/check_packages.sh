@@ -3,8 +3,9 @@
 # .deb, the desktop entry and AppStream metadata validated, the .deb's
 # contents, installing it and running the installed programs against each
 # other (qv3 and the window read the installed qv3sim), purging it without
-# leftovers, and the Windows zip's programs under Wine (versions, and the
-# window coming up and quitting). Prints one line per check and "N passed, N failed" last.
+# leftovers, the Windows zip's programs under Wine (versions, and the window
+# coming up and quitting), and the browser page's zip. Prints one line per
+# check and "N passed, N failed" last.
 #
 #   tests/package/check_packages.sh
 #
@@ -250,7 +251,23 @@ zip_window() {
   return $rc
 }
 
+# --- the browser page's zip ----------------------------------------------------
+# Static files only, the page's own: a strict policy, no script from elsewhere,
+# and the downloads it offers are this version's.
+web_zip() {
+  local webzip="dist/quorvale3config-${version}-web.zip" dir="$work/web/quorvale3config-${version}-web"
+  unzip -o -q "$webzip" -d "$work/web" || return 1
+  (cd "$dir" && ls | LC_ALL=C sort) >"$work/web-list"
+  printf '%s\n' LICENSE.txt index.html page.css page.js quorvale3config.js quorvale3config.png \
+    quorvale3config.wasm serial_bridge.js | diff - "$work/web-list" || return 1
+  grep -qF "Content-Security-Policy\" content=\"default-src 'self'" "$dir/index.html" || { echo "no strict policy"; return 1; }
+  ! grep -qiE '(src|href)="(https?:)?//' "$dir/index.html" || { echo "the page loads from elsewhere"; return 1; }
+  grep -qF "quorvale3config-${version}-windows-x64.zip" "$dir/index.html" &&
+    grep -qF "quorvale3config_${version}_amd64.deb" "$dir/index.html" || { echo "the downloads are not ${version}'s"; return 1; }
+}
+
 check zip-contents zip_contents
+if [[ -f "dist/quorvale3config-${version}-web.zip" ]]; then check web-zip web_zip; else skip web-zip "no web zip (no em++)"; fi
 if [[ -d "$folder" ]]; then
   check zip-exe-versions exe_versions
   check zip-window-comes-up zip_window
