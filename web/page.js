@@ -135,15 +135,11 @@
         break;
       }
       case Kind.Label:
-        el = document.createElement('label');
-        el.htmlFor = elementId(window, c.describes);
-        el.className = 'label';
-        el.textContent = c.text;
-        place(el, c);
-        break;
       case Kind.Unit:
-        el = document.createElement('span');
-        el.className = 'unit';
+        // A label names its control for the browser; a unit only stands beside it.
+        el = document.createElement(c.kind === Kind.Label ? 'label' : 'span');
+        if (c.kind === Kind.Label) el.htmlFor = elementId(window, c.describes);
+        el.className = c.kind === Kind.Label ? 'label' : 'unit';
         el.textContent = c.text;
         place(el, c);
         break;
