@@ -27,6 +27,12 @@ namespace qv3 {
 using PortHandle = std::intptr_t;
 constexpr PortHandle kNoHandle = -1;
 
+// How long one byte may take: a one-byte read waits this long for a byte to
+// arrive, a one-byte write this long for the line to take it. Every backend
+// and every double of the line keeps these times.
+constexpr int kReadTimeoutMs = 103;
+constexpr int kWriteTimeoutMs = 302;
+
 // What an open, a read or a write came to.
 enum class PortOutcome : uint8_t {
     Ok,               // opened; a byte came; every byte went out
@@ -69,8 +75,8 @@ struct WriteResult {
 void set_port_name(SerialPort& port, std::string_view name);
 
 // Opens port_name at baud_rate, 8N1, no flow control, DTR and RTS on. A held
-// handle is closed first. A one-byte read then waits at most 103 ms and a
-// one-byte write gives up after 302 ms. Ok, or why not (last_error says it).
+// handle is closed first. A one-byte read then waits at most kReadTimeoutMs and
+// a one-byte write gives up after kWriteTimeoutMs. Ok, or why not (last_error says it).
 PortOutcome open(SerialPort& port);
 
 // Writes the bytes one per system call, sleeping pause_ms after each.

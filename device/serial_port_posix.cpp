@@ -18,10 +18,6 @@
 namespace qv3 {
 namespace {
 
-// One byte may take this long to arrive or to leave; the same budgets as the
-// Windows time-outs (constant + multiplier x 1 byte).
-constexpr int kReadBudgetMs = 103;
-constexpr int kWriteBudgetMs = 302;
 
 // The kernel wants a terminated path; a name with a NUL inside would name a
 // different file, so it names none.
@@ -133,7 +129,7 @@ PortOutcome failure(SerialPort& port, PortOutcome outcome, int error) {
 // full is NothingInTime.
 PortOutcome write_one(SerialPort& port, uint8_t byte) {
     const int fd = static_cast<int>(port.handle);
-    const int64_t deadline = now_ms() + kWriteBudgetMs;
+    const int64_t deadline = now_ms() + kWriteTimeoutMs;
     for (;;) {
         const int ready = wait_for(fd, POLLOUT, deadline);
         if (ready == 0) return PortOutcome::NothingInTime;
@@ -260,7 +256,7 @@ ReadResult read_byte(SerialPort& port) {
         return {PortOutcome::Failed, 0};
     }
     const int fd = static_cast<int>(port.handle);
-    const int64_t deadline = now_ms() + kReadBudgetMs;
+    const int64_t deadline = now_ms() + kReadTimeoutMs;
     PortOutcome outcome = PortOutcome::Failed;
     for (;;) {
         const int ready = wait_for(fd, POLLIN, deadline);

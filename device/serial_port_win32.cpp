@@ -33,15 +33,17 @@ bool device_path(std::string_view name, std::string& path) {
     return true;
 }
 
-// Per-byte budgets: a one-byte read waits 3 x 1 + 100 = 103 ms, a one-byte
-// write 2 x 1 + 300 = 302 ms.
+// Per-byte budgets, multiplier x 1 byte + constant: a one-byte read waits
+// 3 + 100 = kReadTimeoutMs, a one-byte write 2 + 300 = kWriteTimeoutMs.
 bool set_timeouts(HANDLE h) {
+    constexpr DWORD kReadPerByteMs = 3;
+    constexpr DWORD kWritePerByteMs = 2;
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = 50;
-    t.ReadTotalTimeoutMultiplier = 3;
-    t.ReadTotalTimeoutConstant = 100;
-    t.WriteTotalTimeoutMultiplier = 2;
-    t.WriteTotalTimeoutConstant = 300;
+    t.ReadTotalTimeoutMultiplier = kReadPerByteMs;
+    t.ReadTotalTimeoutConstant = kReadTimeoutMs - kReadPerByteMs;
+    t.WriteTotalTimeoutMultiplier = kWritePerByteMs;
+    t.WriteTotalTimeoutConstant = kWriteTimeoutMs - kWritePerByteMs;
     return SetCommTimeouts(h, &t) != 0;
 }
 

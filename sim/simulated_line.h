@@ -6,8 +6,8 @@
 // clock, so tests stay fast and exact:
 //   write      each byte: + its wire time at baud_rate (10 bits), the tracker
 //              hears it at that time, then + pause_ms;
-//   read_byte  the tracker's next byte if due within 103 ms (the clock moves
-//              to its due time when that is later), else + 103 ms and Nothing;
+//   read_byte  the tracker's next byte if due within kReadTimeoutMs (the clock
+//              moves to its due time when that is later), else + that and Nothing;
 //   sleep_ms   + ms;
 //   open       the tracker's output due while nobody listened is dropped.
 // The tracker is on tracker_port only; other openable names are quiet lines.
@@ -25,7 +25,7 @@
 namespace qv3::sim {
 
 // A one-byte read waits this long for a byte before it reports nothing.
-constexpr int64_t kReadTimeoutUs = 103 * 1000;
+constexpr int64_t kReadTimeoutUs = int64_t{kReadTimeoutMs} * 1000;
 
 struct LineEvent {
     enum Kind : uint8_t {

@@ -166,7 +166,6 @@ using test::fake_serial;
 
 namespace {
 constexpr PortHandle kFakeHandle = 7;
-constexpr int64_t kReadTimeoutMs = 103;
 }  // namespace
 
 void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
