@@ -139,6 +139,9 @@ void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRe
     protocol.received_image.length = 0;
     protocol.status_line = "Verifying Config";
     protocol.state = ProtocolState::VerifyingConfig;
+    // The read-back is collected over three steps, as a read is: a tracker
+    // (or an adapter, or a PC) slow to answer still has its image judged whole.
+    protocol.tick_count = 0;
 }
 
 void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
