@@ -113,7 +113,7 @@ TEST_F(Qv3Device, FailuresExitOneWithTheFinalStatus) {
         {{.model = 3, .short_image = 200}, "read", "Corrupted EEPROM"},
         {{.model = 3, .corrupt_readback = 77}, "write", "Verify Failed"},
         {{.model = 3, .short_image = 255}, "write", "Verify FAILED"},
-        {{.model = 3, .reply_delay_ms = 450}, "write", "Config not read "},
+        {{.model = 3, .short_image = 0}, "write", "Config not read "},
     };
     for (const auto& c : endings) {
         sim::reset_simulated_line(c.tracker);
