@@ -193,6 +193,12 @@ bool write_in_progress(const DeviceProtocol& protocol) {
     return protocol.state == ProtocolState::WritingConfig || protocol.state == ProtocolState::VerifyingConfig;
 }
 
+bool refused_during_write(DeviceProtocol& protocol) {
+    if (!write_in_progress(protocol)) return false;
+    protocol.status_line = kWriteInProgressStatus;
+    return true;
+}
+
 void start_version_query(DeviceProtocol& protocol, SerialPort& port, ProtocolState follow_up) {
     protocol.port_gone = false;
     if (open(port) != PortOutcome::Ok) {

@@ -78,6 +78,11 @@ constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";
 // such commands instead of abandoning the write.
 bool write_in_progress(const DeviceProtocol& protocol);
 
+// The one refusal of every such command: true while a write is in progress,
+// with status_line saying kWriteInProgressStatus; false, and nothing changed,
+// otherwise.
+bool refused_during_write(DeviceProtocol& protocol);
+
 // Model code of a version reply: the row whose version text begins the reply, else kModelNone.
 int model_for_version_reply(const std::string& reply);
 

@@ -1,6 +1,6 @@
 // Serial port in a browser: the operations of serial_port.h over the page's Web Serial bridge.
 //
-// The waiting happens in JavaScript (web/serial_bridge.js): each import below
+// The waiting happens in JavaScript (serial_bridge.js): each import below
 // that waits is an Asyncify import, so the module is suspended while the
 // promise is pending and the protocol's step keeps its blocking shape. The
 // bridge keeps the granted ports and names them; a port's name is what the
@@ -19,12 +19,12 @@ constexpr int kMaxPortListBytes = 8192;
 
 }  // namespace
 
-// Implemented in web/serial_port_library.js. Outcomes are PortOutcome values;
-// a read gives the byte (0 to 255) or 256 + the outcome.
+// Implemented in serial_port_library.js. Outcomes are PortOutcome values; a
+// read puts the byte it got in *byte.
 extern "C" {
 int qv3_web_port_open(const char* name, unsigned baud);
 int qv3_web_port_write_byte(int byte);
-int qv3_web_port_read_byte();
+int qv3_web_port_read_byte(uint8_t* byte);
 void qv3_web_port_close();
 void qv3_web_sleep_ms(int ms);
 double qv3_web_clock_ms();
@@ -77,9 +77,9 @@ ReadResult read_byte(SerialPort& port) {
         port.last_error = "Read: ComPort Invalid";
         return {PortOutcome::Failed, 0};
     }
-    const int value = qv3_web_port_read_byte();
-    if (value >= 0 && value <= 255) return {PortOutcome::Ok, static_cast<uint8_t>(value)};
-    const PortOutcome outcome = to_outcome(value - 256);
+    uint8_t byte = 0;
+    const PortOutcome outcome = to_outcome(qv3_web_port_read_byte(&byte));
+    if (outcome == PortOutcome::Ok) return {outcome, byte};
     if (outcome == PortOutcome::NothingInTime) return {outcome, 0};
     port.reason = bridge_reason();
     port.last_error = "Read: Failed 1";

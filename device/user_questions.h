@@ -2,8 +2,9 @@
 //
 // One implementation per front end, chosen at link time:
 // ui/win32/host_services_win32.cpp and ui/qt/host_services_qt.cpp (message
-// boxes), cli/terminal_questions.cpp (qv3: the terminal, or --yes), and for
-// tests tests/ui/ui_fakes.cpp and tests/device/scripted_questions.cpp.
+// boxes), ui/web/host_services_web.cpp (the page's modal <dialog>),
+// cli/terminal_questions.cpp (qv3: the terminal, or --yes), and for tests
+// tests/ui/ui_fakes.cpp and tests/device/write_confirmations_test.cpp.
 #pragma once
 
 #include <cstdint>

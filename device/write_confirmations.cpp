@@ -39,12 +39,6 @@ bool sends_definitions_fast(const ConfigRecord& r) {
     });
 }
 
-bool refused_during_write(DeviceProtocol& protocol) {
-    if (!write_in_progress(protocol)) return false;
-    protocol.status_line = kWriteInProgressStatus;
-    return true;
-}
-
 }  // namespace
 
 std::vector<const char*> write_questions_for(const ConfigRecord& record) {

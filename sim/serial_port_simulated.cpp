@@ -66,13 +66,7 @@ PortOutcome open(SerialPort& port) {
     port.handle = line.open_handle;
     log_event(line, {line.now_us, LineEvent::Open, 0, line.open_baud, 0});
 
-    if (tracker_attached(line)) {
-        // A hung-up line is plugged in again. What the tracker said while
-        // nobody listened is gone.
-        line.tracker.hung_up = false;
-        sim::tracker_drop_output_before(line.tracker, line.now_us);
-        sim::tracker_set_line_baud(line.tracker, line.open_baud);
-    }
+    if (tracker_attached(line)) sim::tracker_line_opened(line.tracker, line.open_baud, line.now_us);
     return PortOutcome::Ok;
 }
 

@@ -397,4 +397,10 @@ void tracker_drop_output_before(Tracker& tracker, int64_t now_us) {
     }
 }
 
+void tracker_line_opened(Tracker& tracker, uint32_t line_baud, int64_t now_us) {
+    tracker.hung_up = false;
+    tracker_drop_output_before(tracker, now_us);
+    tracker_set_line_baud(tracker, line_baud);
+}
+
 }  // namespace qv3::sim

@@ -128,6 +128,10 @@ std::optional<int64_t> tracker_next_output_us(const Tracker& tracker);
 // Forgets everything due at or before now_us (a line nobody listened to).
 void tracker_drop_output_before(Tracker& tracker, int64_t now_us);
 
+// The host opens the line at line_baud at now_us: a hung-up line is plugged in
+// again, and what the tracker said while nobody listened is gone.
+void tracker_line_opened(Tracker& tracker, uint32_t line_baud, int64_t now_us);
+
 // Wire time of one byte (start, 8 data, stop) at baud in microseconds, rounded
 // up so that no byte arrives sooner than a real line could carry it.
 int64_t byte_time_us(uint32_t baud);

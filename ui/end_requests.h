@@ -6,7 +6,7 @@
 // console's events, WM_QUERYENDSESSION).
 #pragma once
 
-#include "ui/main_window.h"
+#include "ui/app.h"
 
 namespace qv3 {
 

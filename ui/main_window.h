@@ -4,30 +4,10 @@
 #include <array>
 #include <string>
 
-#include "device/device_protocol.h"
-#include "device/serial_port.h"
-#include "model/config_record.h"
+#include "ui/app.h"
 #include "ui/form_access.h"
 
 namespace qv3 {
-
-// How far the program is on its way out (ui/end_requests.h).
-enum class Ending {
-    NotAsked,
-    AfterWrite,           // the session is ending: quit once the write is over
-    AfterWriteSignalled,  // a signal asked the same: the next one abandons the write
-    Now,                  // the quit is posted
-};
-
-// Everything the main window keeps, created in this order: the record with
-// the protocol, then the port.
-struct App {
-    ConfigRecord record;
-    DeviceProtocol protocol;
-    SerialPort port;
-    WindowHandle window = 0;
-    Ending ending = Ending::NotAsked;
-};
 
 // The front end starts this timer (id, period) and calls on_timer on each tick.
 constexpr int kTimerId = 1234;

@@ -9,6 +9,7 @@
 #include "ui/field_binding.h"
 #include "ui/form_rules.h"
 #include "ui/host_services.h"
+#include "ui/main_window.h"
 #include "ui/text_refusal.h"
 
 namespace qv3 {
@@ -20,25 +21,17 @@ constexpr const char* kReadVersionFirstMessage = "You must read the version befo
 
 void use_selected_port(App& app) { set_port_name(app.port, selected_port_name(app)); }
 
-// Commands that would talk to the tracker, or change the model and the record
-// a write is verified against, wait until the write has been verified.
-bool refused_during_write(App& app) {
-    if (!write_in_progress(app.protocol)) return false;
-    app.protocol.status_line = kWriteInProgressStatus;
-    return true;
-}
-
 }  // namespace
 
 void start_device_query(App& app, ProtocolState follow_up) {
-    if (refused_during_write(app)) return;
+    if (refused_during_write(app.protocol)) return;
     use_selected_port(app);
     app.protocol.retry_count = 0;
     start_version_query(app.protocol, app.port, follow_up);
 }
 
 void write_config(App& app) {
-    if (refused_during_write(app) || refuse_unstorable_text(app.window, kMainWindowLayout)) return;
+    if (refused_during_write(app.protocol) || refuse_unstorable_text(app.window, kMainWindowLayout)) return;
     store_bound_fields(app.window, kMainWindowLayout, app.record);
     if (!model_known(app.record.device_model)) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
@@ -52,7 +45,7 @@ void write_config(App& app) {
 }
 
 void send_tone(App& app, TestCommand command) {
-    if (refused_during_write(app)) return;
+    if (refused_during_write(app.protocol)) return;
     use_selected_port(app);
     send_test_command(app.protocol, app.port, command);
 }
@@ -76,10 +69,10 @@ void save_config(App& app) {
 }
 
 void load_config(App& app) {
-    if (refused_during_write(app)) return;
+    if (refused_during_write(app.protocol)) return;
     const std::optional<std::string> path = choose_open_file(app.window);
     // The timer keeps stepping under the dialog: a write may have begun.
-    if (!path || refused_during_write(app)) return;
+    if (!path || refused_during_write(app.protocol)) return;
     app.protocol.status_line =
         load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image).outcome);
     show_bound_fields(app.window, kMainWindowLayout, app.record);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "device/device_protocol.h"
-#include "ui/main_window.h"
+#include "ui/app.h"
 
 namespace qv3 {
 

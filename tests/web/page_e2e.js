@@ -43,7 +43,7 @@ function setUp(wasm, ports) {
   Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial });
   window.fakeSerial = serial;
 }
-const fakeSources = `${fs.readFileSync(path.join(wasmBin, 'tracker_sim.js'))}\n${fs.readFileSync(path.join(__dirname, 'fake_serial.js'))}`;
+const fakeSources = `${fs.readFileSync(path.join(wasmBin, 'tracker_sim.js'))}\n${fs.readFileSync(path.join(__dirname, '../../sim/web/fake_serial.js'))}`;
 const trackerWasm = fs.readFileSync(path.join(wasmBin, 'tracker_sim.wasm')).toString('base64');
 
 let browser;
@@ -183,10 +183,10 @@ scenario('the telemetry dialog keeps a read going under it', tracker('--model 3'
   await until(page, is('Read Config Successful'));
   await click(page, 'Read Config');
   await click(page, 'Edit Telemetry');
-  await page.waitForSelector('#window-2[open]', { timeout: kTimeoutMs });
+  await page.waitForSelector('#telemetry-window[open]', { timeout: kTimeoutMs });
   await until(page, is('Read Config Successful'), null);
   await click(page, 'Cancel');
-  await page.waitForSelector('#window-2:not([open])', { timeout: kTimeoutMs });
+  await page.waitForSelector('#telemetry-window:not([open])', { timeout: kTimeoutMs });
 });
 
 scenario('ports chosen by a click, held by another tab; banks as tabs', [{ options: '--model 4', granted: false }], async ({ page, context }) => {

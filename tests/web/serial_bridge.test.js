@@ -1,20 +1,22 @@
-// The page's serial bridge (web/serial_bridge.js) against fake Web Serial ports whose far end is
+// The page's serial bridge (device/serial_bridge.js) against fake Web Serial ports whose far end is
 // the simulated tracker in WebAssembly. Run by node's test runner.
 'use strict';
 const { test } = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
-const { createSerialBridge, Outcome } = require('../../web/serial_bridge.js');
-const { createFakeSerial } = require('./fake_serial.js');
+const { createSerialBridge } = require('../../device/serial_bridge.js');
+const { createFakeSerial } = require('../../sim/web/fake_serial.js');
 
 const bin = path.resolve(process.env.QV3_WASM_BIN || 'build/wasm/bin');
+const seam = require(path.join(bin, 'seam_table.js'));
+const Outcome = seam.PortOutcome;
 const kVersionQuery = [0x1b, 0x56];
 
 // A tracker on one granted port, and the bridge over it.
 async function line(trackerOptions = '--model 4') {
   const sim = await require(path.join(bin, 'tracker_sim.js'))();
   const port = (await createFakeSerial(sim).ready).addPort(trackerOptions);
-  const bridge = createSerialBridge();
+  const bridge = createSerialBridge(seam);
   const version = sim.ccall('sim_version_text', 'string', ['number'], [4]);
   const read = async () => { const t = performance.now(); return { ...(await bridge.readByte()), ms: performance.now() - t }; };
   return { port, bridge, name: bridge.addPort(port), counts: port.counts, version, read };
@@ -45,7 +47,7 @@ test('reads time out by their timer, never by cancelling the reader', async () =
   for (let i = 0; i < 2; ++i) {
     const { outcome, ms } = await l.read();
     assert.equal(outcome, Outcome.NothingInTime);
-    assert.ok(ms >= 100 && ms < 200, `time-out after ${ms} ms`);
+    assert.ok(ms >= seam.Times.readTimeoutMs - 1, `time-out after ${ms} ms`);
   }
   assert.equal(l.counts.cancels, 0);
   // The reply that came after the time-outs is read whole from the same reader.

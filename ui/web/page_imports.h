@@ -1,4 +1,4 @@
-// The page's JavaScript (web/page_library.js, answered by web/page.js) as the C++ front end calls it.
+// The page's JavaScript (page_library.js, answered by page/page.js) as the C++ front end calls it.
 //
 // Texts cross as UTF-8. The calls that wait for the user (a question, a file
 // chooser) are Asyncify imports: the module sleeps until they are answered,

@@ -1,4 +1,4 @@
-// The page's WebAssembly module: the one App, and the calls through which web/page.js forwards
+// The page's WebAssembly module: the one App, and the calls through which page/page.js forwards
 // the page's events to the shared window logic, one call at a time.
 #include <emscripten/emscripten.h>
 
@@ -47,10 +47,9 @@ EMSCRIPTEN_KEEPALIVE void web_start(int has_serial) {
 }
 
 // A page cannot close itself mid-write, and a question would hold the write's
-// steps, so Quit waits for the write like the commands that talk to the tracker.
+// steps, so Quit is refused during a write like the commands that talk to the tracker.
 EMSCRIPTEN_KEEPALIVE void web_on_command(int id) {
-    if (id == qv3::IDB_QUIT && qv3::write_in_progress(app.protocol)) {
-        app.protocol.status_line = qv3::kWriteInProgressStatus;
+    if (id == qv3::IDB_QUIT && qv3::refused_during_write(app.protocol)) {
         qv3::set_text(app.window, qv3::IDT_STATUS, app.protocol.status_line);
         return;
     }
@@ -65,15 +64,14 @@ EMSCRIPTEN_KEEPALIVE void web_on_timer() { qv3::on_timer(app); }
 
 EMSCRIPTEN_KEEPALIVE int web_write_in_progress() { return qv3::write_in_progress(app.protocol) ? 1 : 0; }
 
-// How the telemetry dialog was asked to act: a click on control id, Esc (which
-// is Cancel) or its close box (which keeps the edits).
-enum TelemetryEvent { kTelemetryClick = 0, kTelemetryEscape = 1, kTelemetryCloseBox = 2 };
-
+// event is a TelemetryEvent; id the control clicked.
 EMSCRIPTEN_KEEPALIVE void web_telemetry_event(int event, int id) {
+    const auto how = static_cast<qv3::TelemetryEvent>(event);
     const qv3::DialogAction action =
-        event == kTelemetryCloseBox ? qv3::telemetry_dialog_close_box(qv3::kTelemetryWindow, app.record)
-                                    : qv3::telemetry_dialog_command(qv3::kTelemetryWindow, app.record,
-                                                                    event == kTelemetryEscape ? qv3::IDB_TELEMETRY_CANCEL : id);
+        how == qv3::TelemetryEvent::CloseBox
+            ? qv3::telemetry_dialog_close_box(qv3::kTelemetryWindow, app.record)
+            : qv3::telemetry_dialog_command(qv3::kTelemetryWindow, app.record,
+                                            how == qv3::TelemetryEvent::Escape ? qv3::IDB_TELEMETRY_CANCEL : id);
     if (action == qv3::DialogAction::Close) qv3_dom_close_dialog(static_cast<int>(qv3::kTelemetryWindow));
 }
 

@@ -10,17 +10,11 @@
 // second tab of the page off a port this one has open.
 //
 // Plain script: the page loads it before the module, node's tests require it.
+// Outcomes and reply times are serial_port.h's, handed in as the seam table
+// the build writes from the headers (seam_table.js).
 (function (root) {
   'use strict';
 
-  // device/serial_port.h's PortOutcome, value for value.
-  const Outcome = Object.freeze({
-    Ok: 0, NothingInTime: 1, Busy: 2, NotFound: 3, NoPermission: 4,
-    NotASerialPort: 5, SettingsRefused: 6, Gone: 7, Failed: 8,
-  });
-
-  const kReadTimeoutMs = 103;
-  const kWriteTimeoutMs = 302;
   // The browser's receive buffer: a whole image and its reply fit many times.
   const kBufferSize = 4096;
   // Bytes nobody has read yet; more are dropped (a reply is at most 257).
@@ -36,7 +30,7 @@
   }
 
   // How a refused open reads in the port's outcomes.
-  function openOutcome(error) {
+  function openOutcome(Outcome, error) {
     switch (error && error.name) {
       case 'InvalidStateError':  // already open, here or in another tab
       case 'NetworkError':       // the system refused it: held by another program
@@ -50,9 +44,11 @@
 
   function hex4(n) { return (n >>> 0).toString(16).padStart(4, '0'); }
 
-  // options: timers ({setTimeout, clearTimeout}) and now() in milliseconds,
-  // for tests; the page takes the defaults.
-  function createSerialBridge(options = {}) {
+  // seam: the seam table (PortOutcome, Times). options: timers ({setTimeout,
+  // clearTimeout}) and now() in milliseconds, for tests; the page takes the defaults.
+  function createSerialBridge(seam, options = {}) {
+    const Outcome = seam.PortOutcome;
+    const { readTimeoutMs: kReadTimeoutMs, writeTimeoutMs: kWriteTimeoutMs } = seam.Times;
     const timers = options.timers || globalThis;
     const now = options.now || (() => performance.now());
     const named = new Map();  // granted port -> its name
@@ -189,7 +185,7 @@
       } catch (error) {
         releaseLock();
         reason = describe(error);
-        return openOutcome(error);
+        return openOutcome(Outcome, error);
       }
       // Adapters without modem lines refuse the signals; the line works without them.
       try {
@@ -206,7 +202,7 @@
       return Outcome.Ok;
     }
 
-    // { outcome, byte }: a byte within 103 ms, NothingInTime, Gone or Failed.
+    // { outcome, byte }: a byte within the read time-out, NothingInTime, Gone or Failed.
     async function readByte() {
       const op = opening;
       if (!op) {
@@ -227,7 +223,7 @@
     }
 
     // Hands one byte to the port: Ok once taken, NothingInTime when it is
-    // not taken within 302 ms, Gone when the stream refuses it.
+    // not taken within the write time-out, Gone when the stream refuses it.
     async function writeByte(byte) {
       const op = opening;
       if (!op) {
@@ -251,7 +247,7 @@
     };
   }
 
-  const api = { createSerialBridge, Outcome };
+  const api = { createSerialBridge };
   if (typeof module === 'object' && module.exports) module.exports = api;
   else root.Qv3SerialBridge = api;
 })(typeof globalThis !== 'undefined' ? globalThis : this);

@@ -1,4 +1,4 @@
-// The simulated tracker as a WebAssembly module: the far end of the tests' fake Web Serial ports.
+// The simulated tracker as a WebAssembly module: the far end of the fake Web Serial ports (fake_serial.js).
 //
 // Times are the caller's clock in microseconds. A handful of trackers may
 // exist at once, one per fake port, each made from qv3sim's options.
@@ -53,11 +53,9 @@ EMSCRIPTEN_KEEPALIVE double sim_next_due(int id) {
     return static_cast<double>(sim::tracker_next_output_us(at(id)).value_or(-1));
 }
 
-// A new opening at baud: what was said while nobody listened is gone, a hung-up line is plugged in.
+// A new opening of the tracker's port at baud.
 EMSCRIPTEN_KEEPALIVE void sim_attach(int id, unsigned baud, double now_us) {
-    at(id).hung_up = false;
-    sim::tracker_drop_output_before(at(id), static_cast<int64_t>(now_us));
-    sim::tracker_set_line_baud(at(id), baud);
+    sim::tracker_line_opened(at(id), baud, static_cast<int64_t>(now_us));
 }
 
 EMSCRIPTEN_KEEPALIVE int sim_hung_up(int id) { return at(id).hung_up ? 1 : 0; }

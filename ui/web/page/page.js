@@ -18,13 +18,13 @@
     return m.width > 0 && height > 0 ? [m.width / 52 / 4, height / 8] : [1.5, 1.625];
   })();
   const kListHeightDu = 12;  // a closed drop list; the table's height includes the open list
-  const kTimerPeriodMs = 100;
   const kMaxUploadBytes = 1 << 20;  // what the settings text allows; a .qv3 file is a few hundred bytes
 
-  // ui/dialog_layout.h's ControlKind and ControlRule.
-  const Kind = { Tabs: 0, Label: 1, Unit: 2, StatusText: 3, GroupBox: 4, Edit: 5, CheckBox: 6, Button: 7, DropList: 8, ComboEdit: 9 };
-  const Rule = { UpperCase: 1, DigitsOnly: 2, MultiLine: 4, Default: 8 };
-  const kMainWindow = 1;
+  // What the page shares with the C++ comes from its headers (seam_table.js, made by the build).
+  const { ControlKind: Kind, ControlRule: Rule, Window, TelemetryEvent, Times } = Qv3Seam;
+  const kMainWindow = Window.Main;
+  // The element each window is drawn in.
+  const kWindowElements = { [Window.Main]: 'main-window', [Window.Telemetry]: 'telemetry-window' };
 
   const windows = new Map();  // window handle -> { root, controls: Map(id -> { kind, el }) }
   let module = null;
@@ -78,7 +78,7 @@
   // --- building the dialogs ---------------------------------------------------
 
   function addDialog(window, caption, width, height) {
-    const root = document.getElementById(`window-${window}`);
+    const root = document.getElementById(kWindowElements[window]);
     const surface = document.createElement('div');
     surface.className = 'surface';
     surface.style.width = px(width, kDuX);
@@ -88,20 +88,20 @@
       document.getElementById('caption').textContent = caption;
     } else {
       const heading = document.createElement('h2');
-      heading.id = `window-${window}-caption`;
+      heading.id = `${root.id}-caption`;
       heading.textContent = caption;
       root.append(heading);
       root.setAttribute('aria-labelledby', heading.id);
       root.addEventListener('cancel', (event) => {
         event.preventDefault();
-        call('web_telemetry_event', ['number', 'number'], [1, 0]);
+        call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.Escape, 0]);
       });
       const close = document.createElement('button');
       close.type = 'button';
       close.className = 'close-box';
       close.textContent = '\u00d7';
       close.setAttribute('aria-label', 'Close');
-      close.addEventListener('click', () => call('web_telemetry_event', ['number', 'number'], [2, 0]));
+      close.addEventListener('click', () => call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.CloseBox, 0]));
       root.append(close);
     }
     root.append(surface);
@@ -110,7 +110,7 @@
 
   function forwardClick(window, id) {
     if (window === kMainWindow) call('web_on_command', ['number'], [id]);
-    else call('web_telemetry_event', ['number', 'number'], [0, id]);
+    else call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.Click, id]);
   }
 
   function addControl(window, c) {
@@ -384,14 +384,14 @@
 
   function quit() {
     ended = true;
-    document.getElementById('window-1').hidden = true;
+    document.getElementById(kWindowElements[kMainWindow]).hidden = true;
     document.getElementById('ended').hidden = false;
   }
 
   // --- ports ----------------------------------------------------------------------------
 
   const hasSerial = 'serial' in navigator && window.isSecureContext;
-  const bridge = Qv3SerialBridge.createSerialBridge();
+  const bridge = Qv3SerialBridge.createSerialBridge(Qv3Seam);
 
   async function choosePort() {
     try {
@@ -446,7 +446,7 @@
     window.addEventListener('beforeunload', (event) => {
       if (writeInProgress) { event.preventDefault(); event.returnValue = ''; }
     });
-    setInterval(tick, kTimerPeriodMs);
+    setInterval(tick, Times.timerPeriodMs);
     deliverDownloads();
   }
 

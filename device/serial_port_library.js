@@ -1,5 +1,5 @@
-// The serial imports of the WebAssembly module (device/serial_port_web.cpp), answered by the
-// page's bridge (web/serial_bridge.js) found at Module.serialBridge. The ones that wait are
+// The serial imports of the WebAssembly module (serial_port_web.cpp), answered by the
+// page's bridge (serial_bridge.js) found at Module.serialBridge. The ones that wait are
 // Asyncify imports: the module sleeps until their promise settles.
 mergeInto(LibraryManager.library, {
   qv3_web_port_open: function (name, baud) {
@@ -8,10 +8,11 @@ mergeInto(LibraryManager.library, {
   qv3_web_port_write_byte: function (byte) {
     return Asyncify.handleAsync(() => Module.serialBridge.writeByte(byte & 255));
   },
-  qv3_web_port_read_byte: function () {
+  qv3_web_port_read_byte: function (byte) {
     return Asyncify.handleAsync(async () => {
       const read = await Module.serialBridge.readByte();
-      return read.outcome === 0 ? read.byte : 256 + read.outcome;
+      HEAPU8[byte] = read.byte;
+      return read.outcome;
     });
   },
   qv3_web_port_close: function () {

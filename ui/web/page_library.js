@@ -1,4 +1,4 @@
-// The page's imports of the WebAssembly module (ui/web/page_imports.h), answered by web/page.js
+// The page's imports of the WebAssembly module (page_imports.h), answered by page/page.js
 // found at Module.page. The question and the file chooser wait: they are Asyncify imports.
 mergeInto(LibraryManager.library, {
   qv3_dom_add_dialog: function (window, caption, width, height) {

@@ -1,0 +1,29 @@
+// The one App of a window front end: the record, the protocol, the port and the window, passed to every operation.
+#pragma once
+
+#include "device/device_protocol.h"
+#include "device/serial_port.h"
+#include "device/user_questions.h"  // WindowHandle
+#include "model/config_record.h"
+
+namespace qv3 {
+
+// How far the program is on its way out (ui/end_requests.h).
+enum class Ending {
+    NotAsked,
+    AfterWrite,           // the session is ending: quit once the write is over
+    AfterWriteSignalled,  // a signal asked the same: the next one abandons the write
+    Now,                  // the quit is posted
+};
+
+// Everything the main window keeps, created in this order: the record with
+// the protocol, then the port.
+struct App {
+    ConfigRecord record;
+    DeviceProtocol protocol;
+    SerialPort port;
+    WindowHandle window = 0;
+    Ending ending = Ending::NotAsked;
+};
+
+}  // namespace qv3
