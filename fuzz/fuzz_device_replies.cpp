@@ -38,8 +38,9 @@ constexpr int kQuerySteps = kQueries * 3;
 constexpr int kPieces = kImageBufferSize / 32;
 constexpr int kMaxSteps[] = {kQuerySteps, kQuerySteps + 3, kQuerySteps + kPieces + 1 + 3};
 // A step holds the window for at most a drain (its limit and the read that
-// crossed it), the read-back's wait and one piece at 10 ms a byte.
-constexpr int64_t kMaxStepMs = kDrainLimitMs + fuzzed::kReadTimeoutMs + 32 * 10 +
+// crossed it), the read-back's wait and one piece at 10 ms a byte, of which
+// one byte may wait out the write time-out.
+constexpr int64_t kMaxStepMs = kDrainLimitMs + fuzzed::kReadTimeoutMs + 32 * 10 + kWriteTimeoutMs +
     std::max_element(kDeviceModels.begin(), kDeviceModels.end(), [](auto& a, auto& b) {
         return a.readback_wait_ms < b.readback_wait_ms; })->readback_wait_ms;
 

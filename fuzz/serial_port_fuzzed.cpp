@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "device/serial_port.h"
+#include "device/serial_port_platform.h"
 #include "fuzz/fuzzed_line.h"
 
 namespace qv3 {
@@ -78,8 +79,6 @@ void end_exchange(FuzzedLine& line) {
 using fuzzed::FuzzedLine;
 using fuzzed::fuzzed_line;
 
-void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
-
 PortOutcome open(SerialPort& port) {
     FuzzedLine& line = fuzzed_line();
     if (fuzzed::holds_line(line, port)) fuzzed::close_line(line, port);
@@ -96,27 +95,22 @@ PortOutcome open(SerialPort& port) {
     return PortOutcome::Ok;
 }
 
-WriteResult write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+// The write loop is serial_port_common.cpp's, as on every platform; only the
+// byte meets the line here.
+PortOutcome write_single_byte(SerialPort& port, uint8_t byte) {
     FuzzedLine& line = fuzzed_line();
     if (!fuzzed::holds_line(line, port)) {
-        port.last_error = "Write: ComPort Invalid";
-        return {0, PortOutcome::Failed};
+        port.reason = "Bad file descriptor";
+        return PortOutcome::Failed;
     }
-    if (bytes == nullptr) return {0, count == 0 ? PortOutcome::Ok : PortOutcome::Failed};
-    WriteResult result;
-    for (size_t i = 0; i < count; ++i) {
-        line.sent.push_back(bytes[i]);
-        if (fuzzed::fails_now(line)) {
-            port.last_error = "Write: Failed 2";
-            if (line.fault.write == PortOutcome::Gone) port.reason = "Input/output error";
-            result.outcome = line.fault.write;
-            if (result.outcome == PortOutcome::Gone) return result;
-        } else {
-            ++result.written;
-        }
-        line.now_ms += std::max(pause_ms, 0);
+    line.sent.push_back(byte);
+    if (!fuzzed::fails_now(line)) return PortOutcome::Ok;
+    if (line.fault.write == PortOutcome::NothingInTime) {
+        line.now_ms += kWriteTimeoutMs;  // the line stayed full for the whole write time-out
+    } else {
+        port.reason = "Input/output error";
     }
-    return result;
+    return line.fault.write;
 }
 
 ReadResult read_byte(SerialPort& port) {
@@ -166,13 +160,6 @@ void close(SerialPort& port) {
         return;
     }
     fuzzed::close_line(line, port);
-}
-
-bool probe(SerialPort& port, std::string_view name) {
-    set_port_name(port, name);
-    if (open(port) != PortOutcome::Ok) return false;
-    close(port);
-    return true;
 }
 
 bool port_may_exist(std::string_view name) { return name == "COM1"; }
