@@ -18,6 +18,8 @@ namespace {
 using namespace qv3;
 using enum ExchangeOutcome;
 using enum ProtocolState;
+using fuzzed::Exchange;
+using enum fuzzed::Exchange;
 using Bytes = std::vector<uint8_t>;
 
 void check(bool holds, const char* what) {
@@ -26,7 +28,6 @@ void check(bool holds, const char* what) {
     std::abort();
 }
 
-enum Exchange { VersionOnly, Read, Write, Tone };
 constexpr uint8_t kEsc = 0x1B;
 constexpr int kMaxExchanges = 8;  // per input, on one protocol, port and record, as in one session
 
@@ -40,7 +41,7 @@ constexpr int kMaxSteps[] = {kQuerySteps, kQuerySteps + 3, kQuerySteps + kPieces
 // A step holds the window for at most a drain (its limit and the read that
 // crossed it), the read-back's wait and one piece at 10 ms a byte, of which
 // one byte may wait out the write time-out.
-constexpr int64_t kMaxStepMs = kDrainLimitMs + fuzzed::kReadTimeoutMs + 32 * 10 + kWriteTimeoutMs +
+constexpr int64_t kMaxStepMs = kDrainLimitMs + kReadTimeoutMs + 32 * 10 + kWriteTimeoutMs +
     std::max_element(kDeviceModels.begin(), kDeviceModels.end(), [](auto& a, auto& b) {
         return a.readback_wait_ms < b.readback_wait_ms; })->readback_wait_ms;
 
@@ -152,10 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzed::reset_fuzzed_line(data, size);
     Session session;
     for (int n = 0; n < kMaxExchanges; ++n) {
-        const std::optional<uint8_t> command = fuzzed::begin_exchange(fuzzed::fuzzed_line());
+        const std::optional<fuzzed::Command> command = fuzzed::begin_exchange(fuzzed::fuzzed_line());
         if (!command) break;
-        const auto kind = static_cast<Exchange>(*command % 4);
-        kind == Tone ? tone(session, *command / 4 % 4) : exchange(session, kind, *command / 4 % kModelMax + 1);
+        command->kind == Tone ? tone(session, command->choice) : exchange(session, command->kind, command->choice);
         fuzzed::end_exchange(fuzzed::fuzzed_line());
     }
     return 0;

@@ -51,7 +51,7 @@ void close_line(FuzzedLine& line, SerialPort& port) {
 
 }  // namespace
 
-std::optional<uint8_t> begin_exchange(FuzzedLine& line) {
+std::optional<Command> begin_exchange(FuzzedLine& line) {
     if (line.position >= line.input_size) return std::nullopt;
     const auto take_u16 = [&line] {
         const unsigned low = take_byte(line, line.input_size);
@@ -63,10 +63,10 @@ std::optional<uint8_t> begin_exchange(FuzzedLine& line) {
     line.exchange_end = line.position + std::min(length, line.input_size - line.position);
     line.burst_left = -1;
     line.operations = 0;
-    line.fail_at = static_cast<int>(fault >> 2);
-    line.fault = kFaultOutcomes[fault & 3];
+    line.fail_at = fault_operation(fault);
+    line.fault = fault_outcome(fault);
     line.sent.clear();
-    return command;
+    return read_command(command);
 }
 
 void end_exchange(FuzzedLine& line) {
@@ -123,9 +123,9 @@ ReadResult read_byte(SerialPort& port) {
         if (line.burst_left < 0) {
             if (line.position >= line.exchange_end) break;  // silent from here on
             const uint8_t head = fuzzed::take_byte(line, line.exchange_end);
-            line.gap_ms = fuzzed::take_byte(line, line.exchange_end) % fuzzed::kReadTimeoutMs;
-            line.burst_left = head & 63;
-            line.burst_end = head >> 6;
+            line.gap_ms = fuzzed::burst_gap_ms(fuzzed::take_byte(line, line.exchange_end));
+            line.burst_left = fuzzed::burst_count(head);
+            line.burst_end = fuzzed::burst_end(head);
         }
         if (line.burst_left > 0 && line.position < line.exchange_end) {
             --line.burst_left;
@@ -134,21 +134,22 @@ ReadResult read_byte(SerialPort& port) {
             line.delivered.push_back(byte);
             return {PortOutcome::Ok, byte};
         }
-        const int end = line.burst_left > 0 ? 0 : line.burst_end;  // a burst the input cut falls quiet
+        using enum fuzzed::BurstEnd;
+        const fuzzed::BurstEnd end = line.burst_left > 0 ? Quiet : line.burst_end;  // a burst the input cut falls quiet
         line.burst_left = -1;
-        if (end == 1) continue;
-        if (end == 2) {
+        if (end == Continues) continue;
+        if (end == Failed) {
             port.last_error = "Read: Failed 2";
             return {PortOutcome::Failed, 0};
         }
-        if (end == 3) {
+        if (end == Gone) {
             port.last_error = "Read: Failed 1";
             port.reason = "Input/output error";
             return {PortOutcome::Gone, 0};
         }
         break;
     }
-    line.now_ms += fuzzed::kReadTimeoutMs;
+    line.now_ms += kReadTimeoutMs;
     return {PortOutcome::NothingInTime, 0};
 }
 
