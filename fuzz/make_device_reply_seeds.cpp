@@ -103,8 +103,9 @@ struct Recording {
     }
 
     // A write of the record as the session holds it, laid out for model.
-    // echo_all: the read-back is all 256 bytes sent, not the model's image.
-    void write(int model, uint16_t fault = 0, bool echo_all = false) {
+    // echo_all: the read-back is all 256 bytes sent, not the model's image;
+    // late: the steps that pass before it comes.
+    void write(int model, uint16_t fault = 0, bool echo_all = false, int late = 0) {
         record.device_model = model;
         ImageBytes image{};
         encode_image(record, image);
@@ -114,6 +115,7 @@ struct Recording {
         host.insert(host.end(), image.begin(), image.end());
         host.insert(host.end(), {kEsc, 'U'});
         const Bytes readback = answer(host);
+        for (int i = 0; i < late; ++i) step({});
         step(echo_all ? Bytes(image.begin(), image.end()) : readback);
         end();
     }
@@ -206,5 +208,9 @@ int main(int argc, char** argv) {
     r.step(Bytes(image.begin() + 100, image.end()));
     r.end();
     keep("slow-line", r);
+    // A read-back that comes on the last of its three steps.
+    r = recording({.model = 3});
+    r.write(3, 0, false, 2);
+    keep("slow-readback", r);
     return saved ? 0 : 1;
 }

@@ -35,6 +35,7 @@ const std::map<std::string, DeviceRepliesRun> kSeeds = {
     {"short-readback", {{VerifyFailedLength}, 3}},
     {"silent", {{NotFound}, kModelNone}},
     {"slow-line", {{ReadSucceeded}, 2}},
+    {"slow-readback", {{Written}, 3}},
     {"whole-write-echoed", {{VerifyFailedLength}, 2}},
 };
 
