@@ -5,8 +5,9 @@
 // One seed per model is a whole session (a version query, a read, a write of
 // the image read, a tone); the others are the tracker's faults and a slow
 // line. The input format is fuzzed_line.h's; the steps that collect a reply
-// are the protocol's: three for a version reply, a read or a read-back. Run with QV3_FUZZ_VERBOSE=1, fuzz_device_replies shows how each
-// exchange of a seed ends.
+// are the protocol's: three for a version reply, a read or a read-back. Run
+// with QV3_FUZZ_VERBOSE=1, fuzz_device_replies shows how each exchange of a
+// seed ends; device_reply_seeds_tests holds each seed to how its name says it ends.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -7,7 +7,9 @@
 #include "tests/test_support.h"
 
 namespace qv3 {  // outcomes print with their status text
-void PrintTo(ExchangeOutcome o, std::ostream* out) { *out << static_cast<int>(o) << ' ' << exchange_status_text(o, {}); }
+void PrintTo(ExchangeOutcome o, std::ostream* out) {
+    *out << static_cast<int>(o) << " \"" << exchange_status_text(o, "") << '"';
+}
 }  // namespace qv3
 
 namespace qv3::test {
