@@ -6,12 +6,6 @@
 #include "fuzz/device_replies_run.h"
 #include "tests/test_support.h"
 
-namespace qv3 {  // outcomes print with their status text
-void PrintTo(ExchangeOutcome o, std::ostream* out) {
-    *out << static_cast<int>(o) << " \"" << exchange_status_text(o, "") << '"';
-}
-}  // namespace qv3
-
 namespace qv3::test {
 namespace {
 
@@ -49,7 +43,7 @@ TEST(DeviceReplySeeds, EachSeedEndsAsItsNameSays) {
         ASSERT_NE(row, kSeeds.end()) << name << ": a seed with no row";
         without_seed.erase(name);
         const DeviceRepliesRun run = run_device_replies(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        EXPECT_EQ(run.ends, row->second.ends) << name;
+        EXPECT_EQ(run.ends, row->second.ends) << name << " (QV3_FUZZ_VERBOSE=1 prints their status lines)";
         EXPECT_EQ(run.model, row->second.model) << name;
     }
     EXPECT_TRUE(without_seed.empty()) << without_seed.begin()->first << ": a row with no seed";
