@@ -5,9 +5,9 @@
 // One seed per model is a whole session (a version query, a read, a write of
 // the image read, a tone); the others are the tracker's faults and a slow
 // line. The input format is fuzzed_line.h's; the steps that collect a reply
-// are the protocol's: three for a version reply or a read, one for the
-// read-back. Run with QV3_FUZZ_VERBOSE=1, fuzz_device_replies shows how each
-// exchange of a seed ends.
+// are the protocol's: three for a version reply, a read or a read-back. Run
+// with QV3_FUZZ_VERBOSE=1, fuzz_device_replies shows how each exchange of a
+// seed ends; device_reply_seeds_tests holds each seed to how its name says it ends.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzzed_line.h"
 #include "model/image_decoder.h"
 #include "model/image_encoder.h"
 #include "sim/tracker.h"
@@ -25,12 +26,13 @@ namespace {
 
 using namespace qv3;
 using Bytes = std::vector<uint8_t>;
+using namespace qv3::fuzzed;
+using enum BurstEnd;
 
 constexpr uint8_t kEsc = 0x1B;
-enum Exchange : uint8_t { VersionOnly, Read, Write, Tone };
-enum BurstEnd : uint8_t { Quiet, Continues, Failed, Gone };
-// The fault field for a device gone at that port operation (fuzzed_line.h).
-constexpr uint16_t gone_at(int operation) { return static_cast<uint16_t>(operation << 2 | 1); }
+// The fault row in which a written byte finds the device gone.
+constexpr int kGoneRow = 1;
+static_assert(kFaultOutcomes[kGoneRow].write == PortOutcome::Gone);
 
 // A tracker on a line, and the session's seed being written.
 struct Recording {
@@ -38,7 +40,7 @@ struct Recording {
     uint32_t baud = 4800;
     int64_t now_us = 0;
     Bytes seed;
-    size_t length_at = 0;
+    size_t exchange_at = 0;
     ConfigRecord record;  // what the fuzz target's session holds, to encode the same image
 
     // Everything the tracker answers to the host's bytes.
@@ -54,29 +56,14 @@ struct Recording {
     }
 
     void begin(Exchange kind, int choice, uint16_t fault = 0) {
-        seed.insert(seed.end(), {static_cast<uint8_t>(kind | choice << 2), static_cast<uint8_t>(fault & 0xFF),
-                                 static_cast<uint8_t>(fault >> 8), 0, 0});
-        length_at = seed.size() - 2;
+        exchange_at = begin_exchange_bytes(seed, {kind, choice}, fault);
     }
 
-    void end() {
-        const size_t length = seed.size() - length_at - 2;
-        seed[length_at] = static_cast<uint8_t>(length & 0xFF);
-        seed[length_at + 1] = static_cast<uint8_t>(length >> 8);
-    }
+    void end() { end_exchange_bytes(seed, exchange_at); }
 
     // What one step's drain reads: the bytes at the line's pace, then `how`.
     void step(const Bytes& bytes, BurstEnd how = Quiet) {
-        const auto gap_ms = static_cast<uint8_t>((sim::byte_time_us(baud) + 999) / 1000);
-        size_t at = 0;
-        do {
-            const size_t count = std::min<size_t>(63, bytes.size() - at);
-            const bool last = at + count == bytes.size();
-            seed.insert(seed.end(), {static_cast<uint8_t>((last ? how : Continues) << 6 | count), gap_ms});
-            seed.insert(seed.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                        bytes.begin() + static_cast<std::ptrdiff_t>(at + count));
-            at += count;
-        } while (at < bytes.size());
+        append_reply(seed, bytes, static_cast<int>((sim::byte_time_us(baud) + 999) / 1000), how);
     }
 
     // A version query answered on its first step and judged on its third;
@@ -98,14 +85,14 @@ struct Recording {
     }
 
     void version(int model) {
-        begin(VersionOnly, model - 1);
+        begin(VersionOnly, model);
         query(VersionOnly);
         end();
     }
 
     // A read; `how` says what follows the image's last byte.
     void read(int model, BurstEnd how = Quiet, int unanswered = 0) {
-        begin(Read, model - 1);
+        begin(Read, model);
         query(Read, unanswered);
         const Bytes image = answer({kEsc, 'U'});
         step(image, how);
@@ -117,17 +104,19 @@ struct Recording {
     }
 
     // A write of the record as the session holds it, laid out for model.
-    // echo_all: the read-back is all 256 bytes sent, not the model's image.
-    void write(int model, uint16_t fault = 0, bool echo_all = false) {
+    // echo_all: the read-back is all 256 bytes sent, not the model's image;
+    // late: the steps that pass before it comes.
+    void write(int model, uint16_t fault = 0, bool echo_all = false, int late = 0) {
         record.device_model = model;
         ImageBytes image{};
         encode_image(record, image);
-        begin(Write, model - 1, fault);
+        begin(Write, model, fault);
         query(Write);
         Bytes host{kEsc, 'D', 0xAA, 0x55};
         host.insert(host.end(), image.begin(), image.end());
         host.insert(host.end(), {kEsc, 'U'});
         const Bytes readback = answer(host);
+        for (int i = 0; i < late; ++i) step({});
         step(echo_all ? Bytes(image.begin(), image.end()) : readback);
         end();
     }
@@ -195,7 +184,7 @@ int main(int argc, char** argv) {
     keep("gone-during-read", r);
     r = recording({.model = 1});
     // Counted from the query's open: ESC V, the write phase's open, ESC D 0xAA 0x55, then the image.
-    r.write(1, gone_at(1 + 2 + 1 + 4 + 61));  // the 61st image byte finds the device gone
+    r.write(1, fault_field(1 + 2 + 1 + 4 + 61, kGoneRow));  // the 61st image byte finds the device gone
     keep("gone-during-write", r);
     r = recording({.model = 6});
     r.write(4);
@@ -209,7 +198,7 @@ int main(int argc, char** argv) {
 
     // A slow line: the version reply and the image each come over several steps.
     r = recording({.model = 2});
-    r.begin(Read, 1);
+    r.begin(Read, 2);
     const Bytes reply = r.answer({kEsc, 'V'});
     r.step(Bytes(reply.begin(), reply.begin() + 5));
     r.step(Bytes(reply.begin() + 5, reply.end()));
@@ -220,5 +209,9 @@ int main(int argc, char** argv) {
     r.step(Bytes(image.begin() + 100, image.end()));
     r.end();
     keep("slow-line", r);
+    // A read-back that comes on the last of its three steps.
+    r = recording({.model = 3});
+    r.write(3, 0, false, 2);
+    keep("slow-readback", r);
     return saved ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "device/serial_port.h"
+#include "device/serial_port_platform.h"
 #include "fuzz/fuzzed_line.h"
 
 namespace qv3 {
@@ -50,7 +51,7 @@ void close_line(FuzzedLine& line, SerialPort& port) {
 
 }  // namespace
 
-std::optional<uint8_t> begin_exchange(FuzzedLine& line) {
+std::optional<Command> begin_exchange(FuzzedLine& line) {
     if (line.position >= line.input_size) return std::nullopt;
     const auto take_u16 = [&line] {
         const unsigned low = take_byte(line, line.input_size);
@@ -62,10 +63,10 @@ std::optional<uint8_t> begin_exchange(FuzzedLine& line) {
     line.exchange_end = line.position + std::min(length, line.input_size - line.position);
     line.burst_left = -1;
     line.operations = 0;
-    line.fail_at = static_cast<int>(fault >> 2);
-    line.fault = kFaultOutcomes[fault & 3];
+    line.fail_at = fault_operation(fault);
+    line.fault = fault_outcome(fault);
     line.sent.clear();
-    return command;
+    return read_command(command);
 }
 
 void end_exchange(FuzzedLine& line) {
@@ -77,8 +78,6 @@ void end_exchange(FuzzedLine& line) {
 
 using fuzzed::FuzzedLine;
 using fuzzed::fuzzed_line;
-
-void set_port_name(SerialPort& port, std::string_view name) { port.port_name.assign(name); }
 
 PortOutcome open(SerialPort& port) {
     FuzzedLine& line = fuzzed_line();
@@ -96,27 +95,22 @@ PortOutcome open(SerialPort& port) {
     return PortOutcome::Ok;
 }
 
-WriteResult write(SerialPort& port, const uint8_t* bytes, size_t count, int pause_ms) {
+// The write loop is serial_port_common.cpp's, as on every platform; only the
+// byte meets the line here.
+PortOutcome write_single_byte(SerialPort& port, uint8_t byte) {
     FuzzedLine& line = fuzzed_line();
     if (!fuzzed::holds_line(line, port)) {
-        port.last_error = "Write: ComPort Invalid";
-        return {0, PortOutcome::Failed};
+        port.reason = "Bad file descriptor";
+        return PortOutcome::Failed;
     }
-    if (bytes == nullptr) return {0, count == 0 ? PortOutcome::Ok : PortOutcome::Failed};
-    WriteResult result;
-    for (size_t i = 0; i < count; ++i) {
-        line.sent.push_back(bytes[i]);
-        if (fuzzed::fails_now(line)) {
-            port.last_error = "Write: Failed 2";
-            if (line.fault.write == PortOutcome::Gone) port.reason = "Input/output error";
-            result.outcome = line.fault.write;
-            if (result.outcome == PortOutcome::Gone) return result;
-        } else {
-            ++result.written;
-        }
-        line.now_ms += std::max(pause_ms, 0);
+    line.sent.push_back(byte);
+    if (!fuzzed::fails_now(line)) return PortOutcome::Ok;
+    if (line.fault.write == PortOutcome::NothingInTime) {
+        line.now_ms += kWriteTimeoutMs;  // the line stayed full for the whole write time-out
+    } else {
+        port.reason = "Input/output error";
     }
-    return result;
+    return line.fault.write;
 }
 
 ReadResult read_byte(SerialPort& port) {
@@ -129,9 +123,9 @@ ReadResult read_byte(SerialPort& port) {
         if (line.burst_left < 0) {
             if (line.position >= line.exchange_end) break;  // silent from here on
             const uint8_t head = fuzzed::take_byte(line, line.exchange_end);
-            line.gap_ms = fuzzed::take_byte(line, line.exchange_end) % fuzzed::kReadTimeoutMs;
-            line.burst_left = head & 63;
-            line.burst_end = head >> 6;
+            line.gap_ms = fuzzed::burst_gap_ms(fuzzed::take_byte(line, line.exchange_end));
+            line.burst_left = fuzzed::burst_count(head);
+            line.burst_end = fuzzed::burst_end(head);
         }
         if (line.burst_left > 0 && line.position < line.exchange_end) {
             --line.burst_left;
@@ -140,21 +134,22 @@ ReadResult read_byte(SerialPort& port) {
             line.delivered.push_back(byte);
             return {PortOutcome::Ok, byte};
         }
-        const int end = line.burst_left > 0 ? 0 : line.burst_end;  // a burst the input cut falls quiet
+        using enum fuzzed::BurstEnd;
+        const fuzzed::BurstEnd end = line.burst_left > 0 ? Quiet : line.burst_end;  // a burst the input cut falls quiet
         line.burst_left = -1;
-        if (end == 1) continue;
-        if (end == 2) {
+        if (end == Continues) continue;
+        if (end == Failed) {
             port.last_error = "Read: Failed 2";
             return {PortOutcome::Failed, 0};
         }
-        if (end == 3) {
+        if (end == Gone) {
             port.last_error = "Read: Failed 1";
             port.reason = "Input/output error";
             return {PortOutcome::Gone, 0};
         }
         break;
     }
-    line.now_ms += fuzzed::kReadTimeoutMs;
+    line.now_ms += kReadTimeoutMs;
     return {PortOutcome::NothingInTime, 0};
 }
 
@@ -166,13 +161,6 @@ void close(SerialPort& port) {
         return;
     }
     fuzzed::close_line(line, port);
-}
-
-bool probe(SerialPort& port, std::string_view name) {
-    set_port_name(port, name);
-    if (open(port) != PortOutcome::Ok) return false;
-    close(port);
-    return true;
 }
 
 bool port_may_exist(std::string_view name) { return name == "COM1"; }
