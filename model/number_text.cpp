@@ -1,6 +1,7 @@
 // Numbers to text and back with integer and IEEE double arithmetic only, so every target gives the same text.
 #include "model/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -177,6 +178,24 @@ std::string digits_of(uint64_t value) {
     return text;
 }
 
+// The exact digits of a whole number of any size, as printf's "%.0f" writes
+// them: past uint64_t, its 53-bit mantissa doubled digit by digit.
+std::string whole_digits(double whole) {
+    if (whole < 0x1p63) return digits_of(static_cast<uint64_t>(whole));
+    int exponent = 0;
+    std::string digits = digits_of(static_cast<uint64_t>(std::ldexp(std::frexp(whole, &exponent), 53)));
+    for (; exponent > 53; --exponent) {
+        int carry = 0;
+        for (auto d = digits.rbegin(); d != digits.rend(); ++d) {
+            const int twice = (*d - '0') * 2 + carry;
+            *d = static_cast<char>('0' + twice % 10);
+            carry = twice / 10;
+        }
+        if (carry != 0) digits.insert(digits.begin(), '1');
+    }
+    return digits;
+}
+
 // "e+05", "e-30", "e+38": at least two exponent digits, as printf writes them.
 std::string exponent_text(int exponent) {
     std::string digits = digits_of(static_cast<uint64_t>(exponent < 0 ? -exponent : exponent));
@@ -282,9 +301,15 @@ std::string fixed_float_text(double value, int decimals, size_t max_chars) {
             text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
         }
         if (text.size() <= max_chars) return text;
+    } else if (v == std::floor(v) && v < power_of_ten(static_cast<int>(std::min<size_t>(max_chars, 309)))) {
+        // So large that it is whole (every float from here on is), and no
+        // more digits than max_chars: its digits, then zeros.
+        const std::string text = sign + whole_digits(v) + (decimals > 0 ? "." + std::string(static_cast<size_t>(decimals), '0') : "");
+        if (text.size() <= max_chars) return text;
     }
+    // Zero has no leading digit to find: its digits are all zeros, "0.000e+00".
     int place = 0;
-    std::string digits = leading_digits(v, decimals + 1, place);
+    std::string digits = v == 0.0 ? std::string(static_cast<size_t>(decimals) + 1, '0') : leading_digits(v, decimals + 1, place);
     return sign + digits.substr(0, 1) + (decimals > 0 ? "." + digits.substr(1) : "") + exponent_text(place);
 }
 

@@ -1,8 +1,15 @@
 // Numbers to text and back: the same texts on every target, checked against what printf and strtod give.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "model/number_text.h"
 
@@ -31,6 +38,9 @@ TEST(NumberText, FixedTextRoundsTiesToEvenAndFallsBackToExponents) {
         {-1e15f, "-1.000e+15"}, {999999.9999f, "1000000.000"}, {std::nanf(""), "nan"},
     };
     for (const auto& [value, text] : cases) EXPECT_EQ(fixed_float_text(value, 3, 19), text);
+    // Zero and the whole numbers past 2^63 take paths of their own.
+    EXPECT_EQ(fixed_float_text(0.0, 2, 3), "0.00e+00");
+    EXPECT_EQ(fixed_float_text(0x1p63, 1, 21), "9223372036854775808.0");
 }
 
 TEST(NumberText, ScanTakesTheLongestNumberAtTheStart) {
@@ -58,6 +68,74 @@ TEST(NumberText, ScanTakesTheLongestNumberAtTheStart) {
     EXPECT_TRUE(std::isnan(nan->value));
     EXPECT_EQ(nan->length, 7u);
     for (const char* none : {"", ".", "e5", "-1", "+1", "x"}) EXPECT_FALSE(scan_unsigned_number(none, false)) << none;
+}
+
+// printf's text of the arguments, in the "C" locale every test process starts in.
+template <typename... Args>
+std::string c_text(const char* format, Args... args) {
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
+// Edge floats (zeros, subnormals, the float range's ends, powers of ten and
+// their neighbours, where notations switch), ties at three decimals, then
+// random bit patterns: every exponent, both signs.
+std::vector<float> sample_floats(size_t count) {
+    std::vector<float> values = {0.0f, -0.0f, FLT_TRUE_MIN, FLT_MIN, FLT_MAX, -FLT_MAX, 0x1p23f, 0x1p24f + 2};
+    for (int k = -45; k <= 38; ++k) {
+        const float p = std::strtof(("1e" + std::to_string(k)).c_str(), nullptr);
+        values.insert(values.end(), {p, std::nextafter(p, 0.0f), std::nextafter(p, FLT_MAX)});
+    }
+    std::mt19937 random(20261208);
+    for (int k = 0; k < 1000; ++k) values.push_back(static_cast<float>(random() % 2000000) / 16.0f + 0.0625f);
+    while (values.size() < count) {
+        const uint32_t bits = random();
+        float f = 0.0f;
+        std::memcpy(&f, &bits, sizeof f);
+        if (std::isfinite(f)) values.push_back(f);
+    }
+    return values;
+}
+
+// printf's shortest: the fewest significant digits ("%.*e") that strtof reads
+// back as value, or the same digits in "%.*f" when that is no longer.
+std::string printf_shortest(float value) {
+    const double v = std::fabs(static_cast<double>(value));
+    std::string scientific;
+    int digits = 1;
+    for (; digits < 9; ++digits) {
+        scientific = c_text("%.*e", digits - 1, v);
+        if (std::strtof(scientific.c_str(), nullptr) == static_cast<float>(v)) break;
+    }
+    if (digits == 9) scientific = c_text("%.8e", v);
+    const int exponent = std::atoi(scientific.c_str() + scientific.find('e') + 1);
+    const std::string fixed = c_text("%.*f", std::max(0, digits - 1 - exponent), v);
+    return (std::signbit(value) ? "-" : "") + (fixed.size() <= scientific.size() ? fixed : scientific);
+}
+
+TEST(NumberText, FloatTextsAreWhatPrintfGives) {
+    std::mt19937 random(7);
+    for (const float f : sample_floats(10000)) {
+        const std::string shortest = shortest_float_text(f);
+        ASSERT_EQ(shortest, printf_shortest(f)) << c_text("%a", f);
+        ASSERT_EQ(std::strtof(shortest.c_str(), nullptr), f) << shortest;
+        const int decimals = static_cast<int>(random() % 7);
+        const size_t max_chars = random() % 48;
+        const std::string fixed = c_text("%.*f", decimals, f);
+        ASSERT_EQ(fixed_float_text(f, decimals, max_chars),
+                  fixed.size() <= max_chars ? fixed : c_text("%.*e", decimals, f))
+            << c_text("%a", f) << " " << decimals << " " << max_chars;
+    }
+}
+
+TEST(NumberText, NearestFloatRoundsToEvenAndOverflowsPastTheLastHalfStep) {
+    const double above_max = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
+    const std::pair<double, float> cases[] = {
+        {FLT_MAX, FLT_MAX}, {std::nextafter(above_max, 0.0), FLT_MAX}, {above_max, INFINITY}, {-DBL_MAX, -INFINITY},
+        {0x1p-150, 0.0f},   {std::nextafter(0x1p-150, 1.0), FLT_TRUE_MIN}, {0x1.000003p0, 0x1.000004p0f},
+    };
+    for (const auto& [value, nearest] : cases) EXPECT_EQ(nearest_float(value), nearest) << value;
 }
 
 }  // namespace
