@@ -56,11 +56,13 @@ TEST(NumberText, ScanTakesTheLongestNumberAtTheStart) {
         {"INFINITY", false, std::numeric_limits<double>::infinity(), 8},
         {"1e400", false, std::numeric_limits<double>::infinity(), 5},
         {"00000000000000000000012345678901234567890e-30", false, 1.2345678901234567890e-11, 45},
+        {"2.4569055720586828e-104", false, 2.4569055720586828e-104, 23},
+        {"7.3486354351043701171875", false, 7.3486354351043701171875, 24},  // halfway between two floats
     };
     for (const Case& c : cases) {
         const auto scanned = scan_unsigned_number(c.text, c.hex);
         ASSERT_TRUE(scanned) << c.text;
-        EXPECT_DOUBLE_EQ(scanned->value, c.value) << c.text;
+        EXPECT_EQ(scanned->value, c.value) << c.text;
         EXPECT_EQ(scanned->length, c.length) << c.text;
     }
     const auto nan = scan_unsigned_number("nan(x1)!", false);
@@ -116,7 +118,7 @@ std::string printf_shortest(float value) {
 
 TEST(NumberText, FloatTextsAreWhatPrintfGives) {
     std::mt19937 random(7);
-    for (const float f : sample_floats(10000)) {
+    for (const float f : sample_floats(6000)) {
         const std::string shortest = shortest_float_text(f);
         ASSERT_EQ(shortest, printf_shortest(f)) << c_text("%a", f);
         ASSERT_EQ(std::strtof(shortest.c_str(), nullptr), f) << shortest;
@@ -126,6 +128,37 @@ TEST(NumberText, FloatTextsAreWhatPrintfGives) {
         ASSERT_EQ(fixed_float_text(f, decimals, max_chars),
                   fixed.size() <= max_chars ? fixed : c_text("%.*e", decimals, f))
             << c_text("%a", f) << " " << decimals << " " << max_chars;
+    }
+}
+
+TEST(NumberText, ScanReadsWhatStrtodReads) {
+    std::vector<std::string> texts;
+    std::mt19937_64 random(11);
+    for (const float f : sample_floats(2000)) {
+        uint64_t bits = random();
+        double d = 0.0;
+        std::memcpy(&d, &bits, sizeof d);
+        for (const double v : {std::fabs(static_cast<double>(f)), std::fabs(d)}) {
+            if (!std::isfinite(v)) continue;
+            for (const char* format : {"%.17g", "%.9g", "%e", "%f", "%a"}) texts.push_back(c_text(format, v));
+        }
+        std::string digits;  // mostly digits, with points, exponents and signs where they may or may not count
+        for (size_t n = random() % 30; n > 0; --n) digits += "0123456789012345678901234567.eE+-"[random() % 34];
+        texts.push_back(digits);
+    }
+    for (const std::string& text : texts) {
+        char* end = nullptr;
+        const double expected = std::strtod(text.c_str(), &end);
+        const bool hex = text.rfind("0x", 0) == 0;
+        const size_t skipped = hex ? 2 : 0;
+        const auto scanned = scan_unsigned_number(std::string_view(text).substr(skipped), hex);
+        if (end == text.c_str() || text[0] == '+' || text[0] == '-') {
+            ASSERT_FALSE(scanned) << text;
+            continue;
+        }
+        ASSERT_TRUE(scanned) << text;
+        ASSERT_EQ(scanned->value, expected) << text;
+        ASSERT_EQ(scanned->length, static_cast<size_t>(end - text.c_str()) - skipped) << text;
     }
 }
 
