@@ -1,9 +1,13 @@
 // Numbers to text and back with integer and IEEE double arithmetic only, so every target gives the same text.
 #include "model/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace qv3 {
 namespace {
@@ -94,24 +98,128 @@ std::optional<ScannedNumber> scan_named(std::string_view text) {
     return ScannedNumber{std::numeric_limits<double>::quiet_NaN(), length};
 }
 
-std::optional<ScannedNumber> scan_decimal(std::string_view text) {
+// A number as a whole number of any size: 32-bit limbs, the lowest first.
+using BigNumber = std::vector<uint32_t>;
+
+void multiply(BigNumber& n, uint32_t factor, uint32_t add = 0) {
+    uint64_t carry = add;
+    for (uint32_t& limb : n) {
+        const uint64_t product = static_cast<uint64_t>(limb) * factor + carry;
+        limb = static_cast<uint32_t>(product);
+        carry = product >> 32;
+    }
+    if (carry != 0) n.push_back(static_cast<uint32_t>(carry));
+}
+
+void multiply_by_power_of_ten(BigNumber& n, long k) {
+    for (; k >= 9; k -= 9) multiply(n, 1000000000);
+    multiply(n, static_cast<uint32_t>(power_of_ten(static_cast<int>(k))));
+}
+
+void multiply_by_power_of_two(BigNumber& n, long k) {
+    n.insert(n.begin(), static_cast<size_t>(k / 32), 0);
+    multiply(n, uint32_t{1} << (k % 32));
+}
+
+int compare(BigNumber a, BigNumber b) {
+    while (!a.empty() && a.back() == 0) a.pop_back();
+    while (!b.empty() && b.back() == 0) b.pop_back();
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    for (size_t k = a.size(); k-- > 0;) {
+        if (a[k] != b[k]) return a[k] < b[k] ? -1 : 1;
+    }
+    return 0;
+}
+
+// A finite double >= 0 as mantissa x 2^exponent, the mantissa below 2^53.
+uint64_t binary_parts(double v, int& exponent) {
+    const double fraction = std::frexp(v, &exponent);
+    exponent -= 53;
+    return static_cast<uint64_t>(std::ldexp(fraction, 53));
+}
+
+// How digits x 10^exponent compares with the point halfway from below to
+// above, two neighbouring doubles >= 0; above may be the infinity past the
+// largest double, which counts as 2^1024 here.
+int compare_with_midpoint(const std::string& digits, long exponent, double below, double above) {
+    int low_exponent = 0;
+    int high_exponent = 972;
+    uint64_t low = binary_parts(below, low_exponent);
+    const uint64_t high = std::isinf(above) ? uint64_t{1} << 52 : binary_parts(above, high_exponent);
+    if (low == 0) low_exponent = high_exponent;
+    // Neighbours' exponents differ by at most one: the sum of the two, over two.
+    const int k = std::min(low_exponent, high_exponent);
+    const uint64_t twice = (low << (low_exponent - k)) + (high << (high_exponent - k));
+    BigNumber midpoint = {static_cast<uint32_t>(twice), static_cast<uint32_t>(twice >> 32)};
+    BigNumber number = {0};
+    for (const char c : digits) multiply(number, 10, static_cast<uint32_t>(c - '0'));
+    if (exponent >= 0) multiply_by_power_of_ten(number, exponent);
+    else multiply_by_power_of_ten(midpoint, -exponent);
+    if (k - 1 >= 0) multiply_by_power_of_two(midpoint, k - 1);
+    else multiply_by_power_of_two(number, 1 - k);
+    return compare(number, midpoint);
+}
+
+bool odd(double v) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return (bits & 1) != 0;
+}
+
+// digits x 10^exponent rounded once to the nearest double, ties to even, as
+// strtod reads it: a first guess from the leading digits, then moved to the
+// neighbour on the number's side of each exact halfway point.
+double nearest_double(const std::string& digits, long exponent) {
+    if (digits.empty()) return 0.0;
+    const size_t head = std::min(digits.size(), static_cast<size_t>(kMaxSignificantDigits));
     uint64_t mantissa = 0;
-    int kept = 0;       // significant digits in mantissa
-    long exponent = 0;  // power of ten the mantissa is scaled by
+    for (size_t k = 0; k < head; ++k) mantissa = mantissa * 10 + static_cast<uint64_t>(digits[k] - '0');
+    const long head_exponent = exponent + static_cast<long>(digits.size() - head);
+    double guess = scale_by_power_of_ten(mantissa, head_exponent);
+    // Past these, the guess is 0 or infinity, and exactly so.
+    if (head_exponent > 400 || head_exponent < -400) return guess;
+    // Both exact doubles and one rounding: the guess is the answer.
+    if (digits.size() == head && mantissa <= (uint64_t{1} << 53) && head_exponent >= -22 && head_exponent <= 22) return guess;
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    guess = std::min(guess, kLargest);
+    for (;;) {
+        const double up = guess == kLargest ? kInfinity : std::nextafter(guess, kInfinity);
+        const int above = compare_with_midpoint(digits, exponent, guess, up);
+        if (above > 0 || (above == 0 && odd(guess))) {
+            if (guess == kLargest) return kInfinity;
+            guess = up;
+            continue;
+        }
+        if (guess == 0.0) return guess;
+        const double down = std::nextafter(guess, 0.0);
+        const int below = compare_with_midpoint(digits, exponent, down, guess);
+        if (below >= 0 && !(below == 0 && odd(guess))) return guess;
+        guess = down;
+    }
+}
+
+std::optional<ScannedNumber> scan_decimal(std::string_view text) {
+    // No double's halfway point has more significant digits than 767: past
+    // kMaxKeptDigits, the digits left out only say whether any was nonzero.
+    constexpr size_t kMaxKeptDigits = 800;
+    std::string digits;  // significant digits, read as a whole number
+    bool nonzero_left_out = false;
+    long exponent = 0;  // power of ten the digits are scaled by
     bool any_digit = false;
     size_t i = 0;
     auto take = [&](char c, bool after_point) {
         any_digit = true;
-        if (kept == 0 && c == '0') {
+        if (digits.empty() && c == '0') {
             if (after_point) --exponent;
             return;
         }
-        if (kept < kMaxSignificantDigits) {
-            mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-            ++kept;
+        if (digits.size() < kMaxKeptDigits) {
+            digits += c;
             if (after_point) --exponent;
-        } else if (!after_point) {
-            ++exponent;  // a digit beyond the mantissa's room still counts its place
+        } else {
+            nonzero_left_out = nonzero_left_out || c != '0';
+            if (!after_point) ++exponent;  // a digit beyond the kept ones still counts its place
         }
     };
     for (; i < text.size() && is_digit(text[i]); ++i) take(text[i], false);
@@ -126,8 +234,13 @@ std::optional<ScannedNumber> scan_decimal(std::string_view text) {
     if (!any_digit) return std::nullopt;
     long written = 0;
     i += scan_exponent(text.substr(i), 'e', written);
+    if (nonzero_left_out) {
+        // A last 1 stands for them: the number stays between the same halfway points.
+        digits += '1';
+        --exponent;
+    }
     const long total = std::max(-2 * kExponentLimit, std::min(2 * kExponentLimit, exponent + written));
-    return ScannedNumber{scale_by_power_of_ten(mantissa, total), i};
+    return ScannedNumber{nearest_double(digits, total), i};
 }
 
 std::optional<ScannedNumber> scan_hex(std::string_view text) {
@@ -175,6 +288,24 @@ std::string digits_of(uint64_t value) {
         value /= 10;
     } while (value != 0);
     return text;
+}
+
+// The exact digits of a whole number of any size, as printf's "%.0f" writes
+// them: past uint64_t, its 53-bit mantissa doubled digit by digit.
+std::string whole_digits(double whole) {
+    if (whole < 0x1p63) return digits_of(static_cast<uint64_t>(whole));
+    int exponent = 0;
+    std::string digits = digits_of(static_cast<uint64_t>(std::ldexp(std::frexp(whole, &exponent), 53)));
+    for (; exponent > 53; --exponent) {
+        int carry = 0;
+        for (auto d = digits.rbegin(); d != digits.rend(); ++d) {
+            const int twice = (*d - '0') * 2 + carry;
+            *d = static_cast<char>('0' + twice % 10);
+            carry = twice / 10;
+        }
+        if (carry != 0) digits.insert(digits.begin(), '1');
+    }
+    return digits;
 }
 
 // "e+05", "e-30", "e+38": at least two exponent digits, as printf writes them.
@@ -282,9 +413,15 @@ std::string fixed_float_text(double value, int decimals, size_t max_chars) {
             text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
         }
         if (text.size() <= max_chars) return text;
+    } else if (v == std::floor(v) && v < power_of_ten(static_cast<int>(std::min<size_t>(max_chars, 309)))) {
+        // So large that it is whole (every float from here on is), and no
+        // more digits than max_chars: its digits, then zeros.
+        const std::string text = sign + whole_digits(v) + (decimals > 0 ? "." + std::string(static_cast<size_t>(decimals), '0') : "");
+        if (text.size() <= max_chars) return text;
     }
+    // Zero has no leading digit to find: its digits are all zeros, "0.000e+00".
     int place = 0;
-    std::string digits = leading_digits(v, decimals + 1, place);
+    std::string digits = v == 0.0 ? std::string(static_cast<size_t>(decimals) + 1, '0') : leading_digits(v, decimals + 1, place);
     return sign + digits.substr(0, 1) + (decimals > 0 ? "." + digits.substr(1) : "") + exponent_text(place);
 }
 

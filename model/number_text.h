@@ -16,7 +16,7 @@ namespace qv3 {
 
 // A number read from the start of a text.
 struct ScannedNumber {
-    double value = 0.0;   // infinity when the text's magnitude is beyond any double
+    double value = 0.0;   // the nearest double, ties to even, as strtod gives; infinity beyond any double
     size_t length = 0;    // characters taken
 };
 
