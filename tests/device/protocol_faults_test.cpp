@@ -34,7 +34,9 @@ TEST(ProtocolFaults, VerificationTellsCountFromContent) {
         h.start_write();
         h.run();
         EXPECT_EQ(h.protocol.status_line, status);
-        if (h.protocol.outcome != ExchangeOutcome::Written) EXPECT_EQ(h.record.callsign[0], "N0CALL-5");  // nothing decoded
+        if (h.protocol.outcome != ExchangeOutcome::Written) {
+            EXPECT_EQ(h.record.callsign[0], "N0CALL-5");  // nothing decoded
+        }
     }
     // The same delay is covered by a read's three steps.
     ProtocolHarness h({.model = 3, .reply_delay_ms = 250});
