@@ -49,6 +49,10 @@ const trackerWasm = fs.readFileSync(path.join(wasmBin, 'tracker_sim.wasm')).toSt
 let browser;
 let origin;
 
+// Ready: the status line there and button enabled.
+const ready = (page, button = 'Read Config') => page.waitForFunction((name) => document.querySelector('[role="status"]') &&
+  [...document.querySelectorAll('button')].some((b) => b.textContent === name && !b.disabled), { timeout: kTimeoutMs }, button);
+
 // ports: [{ options: qv3sim's options, granted }], or null: a browser without Web Serial.
 let pages = 0;
 async function openPage(ports) {
@@ -63,10 +67,7 @@ async function openPage(ports) {
   page.on('requestfailed', (r) => errors.push(`failed load ${r.url()}`));
   await page.evaluateOnNewDocument(`${fakeSources}\n(${setUp})(${JSON.stringify(trackerWasm)}, ${JSON.stringify(ports)});`);
   await page.goto(`${origin}/`);
-  // Ready: the status line there and "Read Config" enabled ("Load" without Web Serial).
-  await page.waitForFunction((name) => document.querySelector('[role="status"]') &&
-    [...document.querySelectorAll('button')].some((b) => b.textContent === name && !b.disabled),
-  { timeout: kTimeoutMs }, ports === null ? 'Load' : 'Read Config');
+  await ready(page, ports === null ? 'Load' : 'Read Config');
   return { page, context, errors, downloads, readyMs: await page.evaluate(() => performance.now()) };
 }
 
@@ -175,6 +176,26 @@ scenario('a double click while busy, a command during a write', tracker('--model
   if (!(await page.$eval('#ended', (e) => e.hidden))) fail('Quit ended the page during the write');
   const after = (await port(page)).written.slice(writing).map((w) => w.byte);
   if (after.some((b, i) => b === 0x1b && after[i + 1] === 0x56)) fail('Read Version was not refused');
+});
+
+// A write that a reload cut off is said once by the next page; a page opened from a folder
+// says it must be served.
+scenario('a write cut off by a reload is said once; a page from a folder', tracker('--model 4'), async ({ page }) => {
+  const cutOff = 'The last write was interrupted: the tracker may hold an incomplete configuration. Write it again.';
+  await click(page, 'Read Config');
+  await until(page, is('Read Config Successful'));
+  await click(page, 'Write Config');
+  await until(page, startsWith('Writing Config : *'));
+  page.on('dialog', (dialog) => dialog.accept());  // the leave-page question
+  for (const said of [cutOff, '']) {
+    await page.reload();
+    await ready(page);
+    await new Promise((r) => setTimeout(r, 300));
+    if (await status(page) !== said) fail(`after a reload: "${await status(page)}"`);
+  }
+  await page.goto(`file://${webDir}/index.html`);
+  await page.waitForSelector('#not-served:not([hidden])', { timeout: kTimeoutMs });
+  if (await page.$eval('#main-window', (e) => !e.hidden)) fail('the form stands without its program');
 });
 
 // Edit Telemetry is there once a model with telemetry is known.

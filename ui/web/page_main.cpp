@@ -64,6 +64,13 @@ EMSCRIPTEN_KEEPALIVE void web_on_timer() { qv3::on_timer(app); }
 
 EMSCRIPTEN_KEEPALIVE int web_write_in_progress() { return qv3::write_in_progress(app.protocol) ? 1 : 0; }
 
+// The page found the note of a write that a closed or reloaded tab cut off.
+EMSCRIPTEN_KEEPALIVE void web_note_interrupted_write() {
+    app.protocol.status_line =
+        "The last write was interrupted: the tracker may hold an incomplete configuration. Write it again.";
+    qv3::set_text(app.window, qv3::IDT_STATUS, app.protocol.status_line);
+}
+
 // event is a TelemetryEvent; id the control clicked.
 EMSCRIPTEN_KEEPALIVE void web_telemetry_event(int event, int id) {
     const auto how = static_cast<qv3::TelemetryEvent>(event);

@@ -56,6 +56,7 @@
       if (!module || ended) return;
       await module.ccall(name, null, types, args, { async: true });
       writeInProgress = module.ccall('web_write_in_progress', 'number', [], []) === 1;
+      noteWrite(writeInProgress);
       deliverDownloads();
     };
     queue = queue.then(run).catch((error) => console.error(error));
@@ -418,7 +419,51 @@
 
   // --- start ------------------------------------------------------------------------------
 
+  // A write leaves a note in the page's storage, held by a Web Lock for as long
+  // as it goes out: a note whose lock nobody holds is a write that a closed or
+  // reloaded tab cut off.
+  const kWriteNote = 'quorvale3config write in progress';
+  let writeLock = null;  // { release } while a write goes out
+
+  function noteWrite(writing) {
+    if (writing === (writeLock !== null)) return;
+    try {
+      if (writing) localStorage.setItem(kWriteNote, new Date().toISOString());
+      else localStorage.removeItem(kWriteNote);
+    } catch (e) { /* storage refused: nothing to remember it by */ }
+    if (!writing) {
+      writeLock.release();
+      writeLock = null;
+      return;
+    }
+    const held = { release: () => {} };
+    writeLock = held;
+    // Granted after the write ended (it is short-lived): let it go at once.
+    if (navigator.locks) {
+      navigator.locks.request(kWriteNote, () => new Promise((release) => {
+        if (writeLock === held) held.release = release; else release();
+      }));
+    }
+  }
+
+  // Whether a write that an earlier page started was cut off; clears its note.
+  async function writeWasInterrupted() {
+    let noted = null;
+    try { noted = localStorage.getItem(kWriteNote); } catch (e) { return false; }
+    if (noted === null) return false;
+    const free = !navigator.locks || await navigator.locks.request(kWriteNote, { ifAvailable: true }, (lock) => lock !== null);
+    if (!free) return false;  // another tab of the page is writing
+    try { localStorage.removeItem(kWriteNote); } catch (e) { /* nothing to clear */ }
+    return true;
+  }
+
   async function start() {
+    // Opened from a folder the module cannot be fetched: say so instead of a form.
+    if (location.protocol === 'file:') {
+      for (const id of ['main-window', 'toolbar', 'help']) document.getElementById(id).hidden = true;
+      document.getElementById('not-served').hidden = false;
+      return;
+    }
     const chooser = document.getElementById('choose-port');
     if (hasSerial) {
       await watchPorts();
@@ -435,6 +480,7 @@
     const instance = await createQv3Module({ page, serialBridge: bridge });
     instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
     module = instance;
+    if (await writeWasInterrupted()) call('web_note_interrupted_write');
     document.addEventListener('keydown', (event) => {
       if (!event.ctrlKey || event.altKey) return;
       const step = event.key === 'Tab' ? (event.shiftKey ? -1 : 1) : { PageDown: 1, PageUp: -1 }[event.key];
