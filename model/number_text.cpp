@@ -334,7 +334,7 @@ std::string leading_digits(double v, int count, int& place) {
 
 std::string scientific_text(const std::string& digits, int place) {
     std::string text(1, digits[0]);
-    if (digits.size() > 1) text += "." + digits.substr(1);
+    if (digits.size() > 1) text += std::string(".") + digits.substr(1);
     return text + exponent_text(place);
 }
 
@@ -389,7 +389,7 @@ std::string shortest_float_text(float value) {
         if (place + 1 > static_cast<int>(scientific.size())) return sign + scientific;
         fixed = digits_of(static_cast<uint64_t>(v));
     } else if (place >= 0) {
-        fixed = digits.substr(0, static_cast<size_t>(place + 1)) + "." + digits.substr(static_cast<size_t>(place + 1));
+        fixed = digits.substr(0, static_cast<size_t>(place + 1)) + std::string(".") + digits.substr(static_cast<size_t>(place + 1));
     } else {
         fixed = "0." + std::string(static_cast<size_t>(-place - 1), '0') + digits;
     }
@@ -410,19 +410,19 @@ std::string fixed_float_text(double value, int decimals, size_t max_chars) {
         std::string text = sign + digits_of(n / whole_unit);
         if (decimals > 0) {
             const std::string fraction = digits_of(n % whole_unit);
-            text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
+            text += std::string(".") + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
         }
         if (text.size() <= max_chars) return text;
     } else if (v == std::floor(v) && v < power_of_ten(static_cast<int>(std::min<size_t>(max_chars, 309)))) {
         // So large that it is whole (every float from here on is), and no
         // more digits than max_chars: its digits, then zeros.
-        const std::string text = sign + whole_digits(v) + (decimals > 0 ? "." + std::string(static_cast<size_t>(decimals), '0') : "");
+        const std::string text = sign + whole_digits(v) + (decimals > 0 ? std::string(".") + std::string(static_cast<size_t>(decimals), '0') : "");
         if (text.size() <= max_chars) return text;
     }
     // Zero has no leading digit to find: its digits are all zeros, "0.000e+00".
     int place = 0;
     std::string digits = v == 0.0 ? std::string(static_cast<size_t>(decimals) + 1, '0') : leading_digits(v, decimals + 1, place);
-    return sign + digits.substr(0, 1) + (decimals > 0 ? "." + digits.substr(1) : "") + exponent_text(place);
+    return sign + digits.substr(0, 1) + (decimals > 0 ? std::string(".") + digits.substr(1) : "") + exponent_text(place);
 }
 
 }  // namespace qv3

@@ -293,9 +293,8 @@ bool hang_up_during_write(Tracker& tracker) {
         tracker.write_received != tracker.options.hang_up_after) {
         return false;
     }
-    const int size = tracker_image_size(tracker);
-    std::copy(tracker.write_buffer.begin(), tracker.write_buffer.begin() + std::min(size, tracker.write_received),
-              tracker.image.begin());
+    const int received = std::min(tracker.write_received, tracker_image_size(tracker));
+    if (received > 0) std::copy_n(tracker.write_buffer.begin(), static_cast<size_t>(received), tracker.image.begin());
     tracker.hang_up_done = true;
     tracker.hung_up = true;
     tracker.state = ParserState::Idle;
