@@ -13,8 +13,8 @@ import time
 from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_SELECTED
 
 from atspi_window import (CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
-                          Failure, Window, application, close_window, node_gone, press_key, screenshot, top_window,
-                          wait_until, window_gone)
+                          Failure, Window, application, close_window, log_tail, node_gone, press_key, screenshot,
+                          top_window, wait_until, window_gone)
 
 CAPTION = "Quorvale3Config v1.4"
 WRITE_CAPTION = "Quorvale3 Write"
@@ -42,8 +42,10 @@ tracker_image = os.path.join(work, "tracker.img")
 
 
 class S:
-    """The session: the program, the simulated tracker, the program's accessible application and main window."""
+    """The session: the program, the simulated tracker, the program's accessible application and main window,
+    and the file that holds the program's standard error."""
     program = sim = app = main = None
+    program_log = os.path.join(work, "program.log")
 
 
 def check(condition, why):
@@ -81,10 +83,11 @@ def use_tracker(model, *options):
 
 def start_program(log_name="program.log", mode="a"):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    with open(os.path.join(work, log_name), mode) as log:
+    S.program_log = os.path.join(work, log_name)
+    with open(S.program_log, mode) as log:
         S.program = subprocess.Popen([app_bin, "--port", tracker_link], env=env, stdout=log, stderr=log,
                                      stdin=subprocess.DEVNULL)
-    S.app = application("quorvale3config", 60)
+    S.app = application("quorvale3config", 60, S.program)
     S.main = Window(top_window(S.app, CAPTION, 60))
 
 
@@ -464,6 +467,13 @@ SCENARIOS = [
         ("Writing Config", [signal.SIGINT, signal.SIGTERM], 130, [FINISHING, ABANDONED])]]
 
 
+def show_logs():
+    """A failure's evidence: the ends of the program's standard error, the simulated tracker's log (with
+    times) and the accessibility bus's log."""
+    for path in (S.program_log, os.path.join(work, "tracker.log"), os.path.join(work, "atspi.log")):
+        print(f"  --- {os.path.relpath(path)}\n{log_tail(path, 12)}", flush=True)
+
+
 def main():
     passed = failed = 0
     try:
@@ -471,6 +481,7 @@ def main():
         start_program()
     except Exception as error:
         print(f"FAIL  the program did not start: {error}")
+        show_logs()
         print("0 passed, 1 failed")
         return 1
     for name, function in SCENARIOS:
@@ -482,6 +493,7 @@ def main():
         except Exception as error:
             failed += 1
             print(f"FAIL  {name:<58} {time.monotonic() - t0:5.1f}s  {error}", flush=True)
+            show_logs()
             if S.program is not None and S.program.poll() is None:
                 for w in list(S.app):  # whatever the scenario left open
                     if w is not None and w.name != CAPTION:
