@@ -169,6 +169,17 @@ recover() {
   qv3ui_ask "use-main" 5 || true
 }
 
+# show_logs: a failure's evidence, the ends of the program's and the
+# driver's standard error (without the screen reader names Wine traces) and
+# of the simulated tracker's log (with times).
+show_logs() {
+  local log
+  for log in app.log driver.log tracker.log; do
+    echo "  --- ${work#"$QV3UI_ROOT"/}/$log"
+    grep -v ':oleacc:' "$work/$log" 2>&1 | tail -n 10 | sed 's/^/    /'
+  done
+}
+
 # scenario NAME FUNCTION: runs one scenario and prints its line.
 scenario() {
   local name=$1 function=$2 t0=$SECONDS
@@ -179,6 +190,7 @@ scenario() {
   else
     failed=$((failed + 1))
     printf 'FAIL  %-58s %3ss  %s\n' "$name" $((SECONDS - t0)) "$why"
+    show_logs
     [[ -n "$QV3UI_APP_PID" ]] && recover
   fi
 }
@@ -452,6 +464,7 @@ main() {
   local t0=$SECONDS
   if ! setup; then
     echo "ui-e2e: set-up failed"
+    show_logs
     echo "0 passed, 1 failed"
     return 1
   fi
