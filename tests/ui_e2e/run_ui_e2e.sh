@@ -170,13 +170,15 @@ recover() {
 }
 
 # show_logs: a failure's evidence, the ends of the program's and the
-# driver's standard error (without the screen reader names Wine traces) and
-# of the simulated tracker's log (with times).
+# driver's standard error and of the simulated tracker's log (with times).
+# Left out: the screen reader names Wine traces, and the list of objects the
+# Wine server (started by the driver, so sharing its standard error) prints
+# when it is stopped.
 show_logs() {
   local log
   for log in app.log driver.log tracker.log; do
     echo "  --- ${work#"$QV3UI_ROOT"/}/$log"
-    grep -v ':oleacc:' "$work/$log" 2>&1 | tail -n 10 | sed 's/^/    /'
+    grep -vE ':oleacc:|^0x[0-9a-f]+:[0-9]+: ' "$work/$log" 2>&1 | tail -n 10 | sed 's/^/    /'
   done
 }
 
