@@ -417,9 +417,20 @@ def ends_with_exit_code_0(how):
             window = "still shown" if shown.viewable(CAPTION) else "gone"
         finally:
             shown.close()
+        keep_stacks(S.program, os.path.join(work, "stuck-program.txt"))
         stop(S.program)
         raise Failure(f"the program did not end (its main window {window})")
     expect("exit code", code, 0)
+
+
+def keep_stacks(process, path):
+    """Where a program that should have ended waits: every thread's stack, when gdb is there to take them."""
+    if shutil.which("gdb") is None:
+        return
+    with open(path, "w") as out:
+        subprocess.run(["gdb", "-batch", "-p", str(process.pid), "-ex", "thread apply all bt"], stdout=out,
+                       stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, timeout=120, check=False)
+    print(f"  --- {os.path.relpath(path)}\n{log_tail(path, 30)}", flush=True)
 
 
 def signals_during_a_write(when, signals, want_code, want_lines):
