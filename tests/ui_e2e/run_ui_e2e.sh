@@ -130,7 +130,10 @@ start_app() {
 # expect_exit: the program ends within 15 s with exit code 0.
 expect_exit() {
   if ! qv3ui_wait_app 15; then
-    why="the program did not end"
+    # A lost key leaves the window up; a program stuck on its way out does not.
+    local shown="unknown"
+    qv3ui_ask "use-main" 5 && qv3ui_ask "visible" 5 && shown=$QV3UI_REPLY
+    why="the program did not end (main window visible: $shown)"
     qv3ui_stop_app
     return 1
   fi
