@@ -43,10 +43,26 @@ start_sim() {
 
 # The old run's lines go first: the background job empties the file only once
 # it runs, and wait_for must not take the last run's "Writing Config" for its own.
+# The trace gives each byte's time on qv3's side, the simulator's log on its own.
 start_write() {
   : >"$work/write.err"
-  "$qv3" write --port "$link" "$work/changed.txt" --yes >/dev/null 2>"$work/write.err" &
+  "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" >/dev/null 2>"$work/write.err" &
   qv3_pid=$!
+}
+
+# keep_case_logs CASE: a failed case's files kept in $work/failed-CASE/, the
+# ends of its logs shown, and the longest pause in the simulator's answers:
+# qv3 judges a read-back that falls silent for about 0.3 s as ended.
+keep_case_logs() {
+  local kept="$work/failed-$1" log
+  mkdir -p "$kept" && cp "$work"/{write.err,trace.txt,sim.log,sim.out} "$kept/" 2>/dev/null
+  for log in trace.txt sim.log; do
+    echo "  --- $kept/$log"
+    tail -n 5 "$work/$log" 2>&1 | sed 's/^/    /'
+  done
+  awk '/ tx / { if (last != "" && $1 - last > pause) { pause = $1 - last; at = last }; last = $1 }
+       / rx / { last = "" }
+       END { printf "  the simulator'"'"'s longest pause within an answer: %d ms, after %d ms\n", pause, at }' "$work/sim.log"
 }
 
 # wait_for TEXT: until qv3 has printed a line holding TEXT (at most 30 s).
@@ -95,8 +111,10 @@ for row in "write 0 expected INT" "write 0 expected HUP" "write 0 expected TERM"
     { [[ $when == write ]] || ! grep -qE " rx 44( |$)" "$work/sim.log"; }  # 44: the 'D' of the write command
   ok=$?
   cmp -s "$work/held.img" "$work/$want_image.img"
+  status=$(( (rc == want_rc ? 0 : 1) | ok | $? ))
   check "SIG$first${second:+ then SIG$second} during the $when: exit $want_rc, the simulator holds the $want_image image" \
-    $(( (rc == want_rc ? 0 : 1) | ok | $? )) "rc $rc: $(tail -n 2 "$work/write.err")"
+    $status "rc $rc: $(tail -n 2 "$work/write.err")"
+  [[ $status -eq 0 ]] || keep_case_logs "$when-$first${second:+-$second}"
 done
 # The port was closed and released: the next qv3 opens it.
 timeout 60 "$qv3" tone --port "$link" stop >/dev/null 2>"$work/tone.err"

@@ -36,7 +36,7 @@ check() {
   else
     failed=$((failed + 1))
     echo "FAILED  $name"
-    sed 's/^/    /' "$work/$name.log" | tail -n 40
+    sed 's/^/    /' "$work/$name.log" | tail -n 80
   fi
 }
 skip() { echo "skipped $1 ($2)"; }
@@ -124,9 +124,10 @@ installed_versions() {
     man -w qv3 && man -w qv3sim
 }
 
-# start_installed_sim LINK: the installed qv3sim, a model 4 tracker, on LINK.
+# start_installed_sim LINK: the installed qv3sim, a model 4 tracker, on LINK;
+# what it heard and said, with times, in LINK.log.
 start_installed_sim() {
-  /usr/bin/qv3sim --model 4 --link "$1" >"$work/sim.out" 2>&1 &
+  /usr/bin/qv3sim --model 4 --link "$1" --log "$1.log" >"$work/sim.out" 2>&1 &
   sim_pid=$!
   local _
   for _ in $(seq 100); do
@@ -168,6 +169,13 @@ installed_window() {
   QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
     timeout 120 tests/ui_e2e_qt/atspi_session.sh "$work" /usr/bin/python3 tests/ui_e2e_qt/run_headless.py \
     /usr/bin/quorvale3config "$link" "$work/window.png" || rc=$?
+  if [[ $rc -ne 0 ]]; then  # run_headless.py has shown the program's own lines
+    local log
+    for log in atspi.log session.log xvfb.log window-tracker.log; do
+      echo "--- ${work#"$root"/}/$log"
+      tail -n 6 "$work/$log"
+    done
+  fi
   qv3ui_cleanup
   stop_sim
   return $rc
@@ -246,6 +254,13 @@ zip_window() {
   else
     echo "the window did not come up and quit: $QV3UI_REPLY"
     rc=1
+  fi
+  if [[ $rc -ne 0 ]]; then
+    local log
+    for log in zip-window.log zip-driver.log xvfb.log; do
+      echo "--- ${work#"$root"/}/$log"
+      tail -n 8 "$work/$log"
+    done
   fi
   qv3ui_cleanup
   return $rc

@@ -158,10 +158,13 @@ std::string longest_static_text(HWND dialog) {
     return longest;
 }
 
+// Destroyed, not merely hidden: a modal dialog is hidden as soon as it ends,
+// but its own message loop runs until it is destroyed, and a key posted to the
+// owner meanwhile goes past the owner's dialog manager (Esc does nothing).
 bool wait_until_gone(HWND window, int timeout_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bounded_wait(timeout_ms));
     for (;;) {
-        if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+        if (!IsWindow(window)) return true;
         if (GetTickCount64() >= deadline) return false;
         Sleep(kPollMs);
     }

@@ -130,7 +130,10 @@ start_app() {
 # expect_exit: the program ends within 15 s with exit code 0.
 expect_exit() {
   if ! qv3ui_wait_app 15; then
-    why="the program did not end"
+    # A lost key leaves the window up; a program stuck on its way out does not.
+    local shown="unknown"
+    qv3ui_ask "use-main" 5 && qv3ui_ask "visible" 5 && shown=$QV3UI_REPLY
+    why="the program did not end (main window visible: $shown)"
     qv3ui_stop_app
     return 1
   fi
@@ -169,6 +172,19 @@ recover() {
   qv3ui_ask "use-main" 5 || true
 }
 
+# show_logs: a failure's evidence, the ends of the program's and the
+# driver's standard error and of the simulated tracker's log (with times).
+# Left out: the screen reader names Wine traces, and the list of objects the
+# Wine server (started by the driver, so sharing its standard error) prints
+# when it is stopped.
+show_logs() {
+  local log
+  for log in app.log driver.log tracker.log; do
+    echo "  --- ${work#"$QV3UI_ROOT"/}/$log"
+    grep -vE ':oleacc:|^0x[0-9a-f]+:[0-9]+: ' "$work/$log" 2>&1 | tail -n 10 | sed 's/^/    /'
+  done
+}
+
 # scenario NAME FUNCTION: runs one scenario and prints its line.
 scenario() {
   local name=$1 function=$2 t0=$SECONDS
@@ -179,6 +195,7 @@ scenario() {
   else
     failed=$((failed + 1))
     printf 'FAIL  %-58s %3ss  %s\n' "$name" $((SECONDS - t0)) "$why"
+    show_logs
     [[ -n "$QV3UI_APP_PID" ]] && recover
   fi
 }
@@ -452,6 +469,7 @@ main() {
   local t0=$SECONDS
   if ! setup; then
     echo "ui-e2e: set-up failed"
+    show_logs
     echo "0 passed, 1 failed"
     return 1
   fi

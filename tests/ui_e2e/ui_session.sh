@@ -36,12 +36,15 @@ qv3ui_wait_for() {
   return 1
 }
 
-# qv3ui_start_xvfb DIR: a private X server; exports DISPLAY.
+# qv3ui_start_xvfb DIR: a private X server; exports DISPLAY. -noreset: by
+# default the server resets when its last client leaves, and a program that
+# connects in that moment (the accessibility bus and its registry come and go
+# as the program starts) is refused: "could not connect to display".
 qv3ui_start_xvfb() {
   local dir=$1
   local fdfile="$dir/xvfb.display"
   rm -f "$fdfile"
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$fdfile" >"$dir/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$fdfile" >"$dir/xvfb.log" 2>&1 &
   QV3UI_XVFB_PID=$!
   if ! qv3ui_wait_for 10 test -s "$fdfile"; then
     qv3ui_log "Xvfb did not start (see $dir/xvfb.log)"

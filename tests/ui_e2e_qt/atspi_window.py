@@ -25,6 +25,10 @@ class Failure(Exception):
     pass
 
 
+class Ended(Failure):
+    """What is waited for can no longer come: waiting stops at once."""
+
+
 def wait_until(what, seconds, probe):
     """Polls probe every 0.1 s until it gives a true value; fails with what after seconds."""
     deadline = time.monotonic() + seconds
@@ -34,20 +38,36 @@ def wait_until(what, seconds, probe):
             value = probe()
             if value:
                 return value
+        except Ended:
+            raise
         except Exception as error:  # a window being built or torn down
             last_error = error
         time.sleep(0.1)
     raise Failure(f"{what} (after {seconds}s{', ' + str(last_error) if last_error else ''})")
 
 
-def application(name, seconds=30):
+def application(name, seconds=30, process=None):
+    """The application called name on the accessibility bus; when process (its subprocess.Popen) has ended
+    first, fails at once with its exit code rather than after seconds."""
     def find():
         desktop = pyatspi.Registry.getDesktop(0)
         for app in desktop:
             if app is not None and app.name == name:
                 return app
+        if process is not None and process.poll() is not None:
+            raise Ended(f"{name} ended with exit code {process.returncode} before it was on the accessibility bus")
         return None
     return wait_until(f"no application {name!r} on the accessibility bus", seconds, find)
+
+
+def log_tail(path, lines=20):
+    """The last lines of a log, indented, for a failure's report; kept quiet when the log is missing."""
+    try:
+        with open(path, errors="replace") as f:
+            kept = f.read().splitlines()[-lines:]
+    except OSError as error:
+        return f"    ({error.strerror}: {path})"
+    return "\n".join(f"    {line}" for line in kept) if kept else f"    (empty: {path})"
 
 
 def top_window(app, caption, seconds=10):

@@ -10,11 +10,12 @@ import subprocess
 import sys
 import time
 
+import x11_window
 from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_SELECTED
 
 from atspi_window import (CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
-                          Failure, Window, application, close_window, node_gone, press_key, screenshot, top_window,
-                          wait_until, window_gone)
+                          Failure, Window, application, close_window, log_tail, node_gone, press_key, screenshot,
+                          top_window, wait_until, window_gone)
 
 CAPTION = "Quorvale3Config v1.4"
 WRITE_CAPTION = "Quorvale3 Write"
@@ -42,8 +43,10 @@ tracker_image = os.path.join(work, "tracker.img")
 
 
 class S:
-    """The session: the program, the simulated tracker, the program's accessible application and main window."""
+    """The session: the program, the simulated tracker, the program's accessible application and main window,
+    and the file that holds the program's standard error."""
     program = sim = app = main = None
+    program_log = os.path.join(work, "program.log")
 
 
 def check(condition, why):
@@ -81,10 +84,11 @@ def use_tracker(model, *options):
 
 def start_program(log_name="program.log", mode="a"):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    with open(os.path.join(work, log_name), mode) as log:
+    S.program_log = os.path.join(work, log_name)
+    with open(S.program_log, mode) as log:
         S.program = subprocess.Popen([app_bin, "--port", tracker_link], env=env, stdout=log, stderr=log,
                                      stdin=subprocess.DEVNULL)
-    S.app = application("quorvale3config", 60)
+    S.app = application("quorvale3config", 60, S.program)
     S.main = Window(top_window(S.app, CAPTION, 60))
 
 
@@ -394,7 +398,9 @@ def telemetry_dialog():
 
 def ends_with_exit_code_0(how):
     if how == "Esc":
-        wait_until("the main window has no focus", 10, lambda: S.main.node.getState().contains(STATE_ACTIVE))
+        # The key goes where the X server sends keys, which the program may learn of later or earlier.
+        wait_until("the main window has no focus", 10, lambda: S.main.node.getState().contains(STATE_ACTIVE)
+                   and x11_window.has_input_focus(CAPTION))
         press_key(KEY_ESCAPE)
     else:
         stop(S.program)
@@ -406,9 +412,25 @@ def ends_with_exit_code_0(how):
     try:
         code = S.program.wait(30)
     except subprocess.TimeoutExpired:
+        shown = x11_window.Display()
+        try:
+            window = "still shown" if shown.viewable(CAPTION) else "gone"
+        finally:
+            shown.close()
+        keep_stacks(S.program, os.path.join(work, "stuck-program.txt"))
         stop(S.program)
-        raise Failure("the program did not end")
+        raise Failure(f"the program did not end (its main window {window})")
     expect("exit code", code, 0)
+
+
+def keep_stacks(process, path):
+    """Where a program that should have ended waits: every thread's stack, when gdb is there to take them."""
+    if shutil.which("gdb") is None:
+        return
+    with open(path, "w") as out:
+        subprocess.run(["gdb", "-batch", "-p", str(process.pid), "-ex", "thread apply all bt"], stdout=out,
+                       stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, timeout=120, check=False)
+    print(f"  --- {os.path.relpath(path)}\n{log_tail(path, 30)}", flush=True)
 
 
 def signals_during_a_write(when, signals, want_code, want_lines):
@@ -464,6 +486,13 @@ SCENARIOS = [
         ("Writing Config", [signal.SIGINT, signal.SIGTERM], 130, [FINISHING, ABANDONED])]]
 
 
+def show_logs():
+    """A failure's evidence: the ends of the program's standard error, the simulated tracker's log (with
+    times) and the accessibility bus's log."""
+    for path in (S.program_log, os.path.join(work, "tracker.log"), os.path.join(work, "atspi.log")):
+        print(f"  --- {os.path.relpath(path)}\n{log_tail(path, 12)}", flush=True)
+
+
 def main():
     passed = failed = 0
     try:
@@ -471,6 +500,7 @@ def main():
         start_program()
     except Exception as error:
         print(f"FAIL  the program did not start: {error}")
+        show_logs()
         print("0 passed, 1 failed")
         return 1
     for name, function in SCENARIOS:
@@ -482,6 +512,7 @@ def main():
         except Exception as error:
             failed += 1
             print(f"FAIL  {name:<58} {time.monotonic() - t0:5.1f}s  {error}", flush=True)
+            show_logs()
             if S.program is not None and S.program.poll() is None:
                 for w in list(S.app):  # whatever the scenario left open
                     if w is not None and w.name != CAPTION:

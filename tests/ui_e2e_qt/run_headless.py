@@ -8,7 +8,7 @@ import os
 import subprocess
 import sys
 
-from atspi_window import Failure, Window, application, screenshot, top_window, wait_until
+from atspi_window import Failure, Window, application, log_tail, screenshot, top_window, wait_until
 
 program, port, picture = sys.argv[1:4]
 
@@ -19,11 +19,12 @@ def say(text):
 
 def main():
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    log = open(os.path.join(os.path.dirname(picture), "run", "program.log"), "w")
+    log_path = os.path.join(os.path.dirname(picture), "run", "program.log")
+    log = open(log_path, "w")
     process = subprocess.Popen([program, "--port", port], env=env, stdout=log, stderr=log,
                                stdin=subprocess.DEVNULL)
     try:
-        main_window = Window(top_window(application("quorvale3config", 60), "Quorvale3Config v1.4", 60))
+        main_window = Window(top_window(application("quorvale3config", 60, process), "Quorvale3Config v1.4", 60))
         say('window "Quorvale3Config v1.4" is up; pressing "Read Config"')
         main_window.press("Read Config")
         wait_until("no \"Read Config Successful\"", 60,
@@ -40,6 +41,8 @@ def main():
         say(str(error))
         process.kill()
         process.wait()
+        log.flush()
+        say(f"the program's standard error ({os.path.relpath(log_path)}):\n{log_tail(log_path)}")
         return 1
 
 

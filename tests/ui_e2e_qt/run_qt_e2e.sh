@@ -40,7 +40,8 @@ cleanup() {
 trap cleanup EXIT
 
 rm -f "$work/xvfb.display"
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
+# -noreset: see qv3ui_start_xvfb (tests/ui_e2e/ui_session.sh).
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1024x768x24 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for ((i = 0; i < 100; i++)); do
   grep -qs '[0-9]' "$work/xvfb.display" && break

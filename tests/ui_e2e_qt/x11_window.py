@@ -39,6 +39,7 @@ def _library():
     x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
     x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_WindowAttributes)]
     x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
     x.XFree.argtypes = [ctypes.c_void_p]
     x.XFlush.argtypes = [ctypes.c_void_p]
     x.XCloseDisplay.argtypes = [ctypes.c_void_p]
@@ -86,6 +87,25 @@ class Display:
         return bool(_x.XGetWindowAttributes(self.handle, window, ctypes.byref(attributes))) and \
             attributes.map_state == _IS_VIEWABLE
 
+    def has_input_focus(self, caption):
+        """Whether the keyboard's input goes to the window captioned caption (or one inside it)."""
+        window = self.find(caption)
+        focus, revert = ctypes.c_ulong(), ctypes.c_int()
+        _x.XGetInputFocus(self.handle, ctypes.byref(focus), ctypes.byref(revert))
+        root = _x.XDefaultRootWindow(self.handle)
+        current = focus.value
+        while window is not None and current not in (0, 1, root):  # None and PointerRoot are 0 and 1
+            if current == window:
+                return True
+            parent, children, count = ctypes.c_ulong(), ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+            if not _x.XQueryTree(self.handle, current, ctypes.byref(ctypes.c_ulong()), ctypes.byref(parent),
+                                 ctypes.byref(children), ctypes.byref(count)):
+                return False
+            if children:
+                _x.XFree(children)
+            current = parent.value
+        return False
+
     def close_window(self, caption):
         window = self.find(caption)
         if window is None:
@@ -106,5 +126,14 @@ def close_window(caption):
     display = Display()
     try:
         return display.close_window(caption)
+    finally:
+        display.close()
+
+
+def has_input_focus(caption):
+    """Whether a key stroke now goes to the window captioned caption: the X server's input focus is there."""
+    display = Display()
+    try:
+        return display.has_input_focus(caption)
     finally:
         display.close()
