@@ -46,7 +46,11 @@ start_sim() {
 # The trace gives each byte's time on qv3's side, the simulator's log on its own.
 start_write() {
   : >"$work/write.err"
-  "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" >/dev/null 2>"$work/write.err" &
+  # A job started in the background by a shell without job control has
+  # SIGINT ignored, and qv3 keeps a signal it was started without: give it
+  # back the default handling, as an interactive terminal would.
+  env --default-signal=INT,HUP,TERM "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" \
+    >/dev/null 2>"$work/write.err" &
   qv3_pid=$!
 }
 
