@@ -121,19 +121,19 @@ class Display:
         return True
 
 
-def close_window(caption):
-    """Sends WM_DELETE_WINDOW to the window captioned caption; False when there is none."""
+def _on_display(action, caption):
     display = Display()
     try:
-        return display.close_window(caption)
+        return action(display, caption)
     finally:
         display.close()
+
+
+def close_window(caption):
+    """Sends WM_DELETE_WINDOW to the window captioned caption; False when there is none."""
+    return _on_display(Display.close_window, caption)
 
 
 def has_input_focus(caption):
     """Whether a key stroke now goes to the window captioned caption: the X server's input focus is there."""
-    display = Display()
-    try:
-        return display.has_input_focus(caption)
-    finally:
-        display.close()
+    return _on_display(Display.has_input_focus, caption)
