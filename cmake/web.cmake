@@ -8,10 +8,11 @@ set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 
 # The unit tests are node programs. This Emscripten's glue trips over node
 # 20's own fetch; gtest's death-free suites need a growing heap and the exit
-# code of main.
+# code of main. Their objects are compiled as the page's are; only their link
+# skips the optimiser's passes over the whole program (a minute of a test run).
 find_program(QV3_NODE NAMES node nodejs REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${QV3_NODE};--no-experimental-fetch")
-set(QV3_WEB_TEST_LINK_FLAGS -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sNODERAWFS=1)
+set(QV3_WEB_TEST_LINK_FLAGS -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sNODERAWFS=1 -O0)
 
 # The serial imports that wait (device/serial_port_web.cpp): every program that
 # links the browser's serial port names them, with its own, in -sASYNCIFY_IMPORTS.

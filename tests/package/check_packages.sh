@@ -15,7 +15,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
-version=$(<build/package-linux/version.txt)
+version=$(<build/native/version.txt)
 deb="dist/quorvale3config_${version}_amd64.deb"
 zipfile="dist/quorvale3config-${version}-windows-x64.zip"
 work="$root/build/package-check"
@@ -53,8 +53,8 @@ lintian_clean() {
 }
 
 validate_desktop_files() {
-  desktop-file-validate build/package-linux/desktop/*.desktop &&
-    appstreamcli validate --no-net build/package-linux/desktop/*.metainfo.xml
+  desktop-file-validate build/native/desktop/*.desktop &&
+    appstreamcli validate --no-net build/native/desktop/*.metainfo.xml
 }
 
 # Every file the .deb must hold; the window's only when it ships the window.
@@ -81,7 +81,7 @@ deb_contents() {
 
 # Every verb qv3 --help names is completed, so a new verb cannot be forgotten.
 completion_knows_every_verb() {
-  local stage=build/package-linux/deb/debian/quorvale3config
+  local stage=build/native/deb/debian/quorvale3config
   local verbs verb offered
   verbs=$("$stage/usr/bin/qv3" --help | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p' | sort -u)
   [[ -n "$verbs" ]] || { echo "no verbs found in qv3 --help"; return 1; }
