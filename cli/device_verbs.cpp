@@ -17,6 +17,7 @@
 #include "device/serial_port.h"
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/history.h"
 #include "files/system_text.h"
 #include "model/image_encoder.h"
 
@@ -37,7 +38,8 @@ constexpr std::string_view kVersionHelp =
 constexpr std::string_view kReadHelp =
     "usage: qv3 read --port PORT [-o FILE.qv3] [--baud 4800|9600] [--trace FILE]\n"
     "Reads the tracker's configuration and prints the settings text, or saves\n"
-    "it as a configuration file with -o (\"-o -\": to standard output).\n";
+    "it as a configuration file with -o (\"-o -\": to standard output).\n"
+    "The configuration read is also kept in the history ('qv3 history').\n";
 constexpr std::string_view kWriteHelp =
     "usage: qv3 write --port PORT SOURCE [--yes] [--model-change] [--baud 4800|9600]\n"
     "                 [--trace FILE]\n"
@@ -49,7 +51,8 @@ constexpr std::string_view kWriteHelp =
     "refused with nothing sent, and the keys are named. --model-change writes\n"
     "what the tracker can hold and names what is left out.\n"
     "Ctrl-C before the image goes out stops at once; while it goes out, the\n"
-    "write is finished and verified, and a second Ctrl-C abandons it (exit 130).\n";
+    "write is finished and verified, and a second Ctrl-C abandons it (exit 130).\n"
+    "The verified configuration is kept in the history ('qv3 history').\n";
 constexpr std::string_view kToneHelp =
     "usage: qv3 tone --port PORT 1200|2200|both|stop [--baud 4800|9600] [--trace FILE]\n"
     "Keys the tracker's transmitter with a test tone, or stops it.\n";
@@ -175,6 +178,17 @@ int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState fo
     return run_until_idle(session, record, err) == RunOutcome::Interrupted ? kExitInterrupted : kExitOk;
 }
 
+// Keeps the image the exchange ended with (a read, or a verified write's
+// read-back) in the history folder. A copy that cannot be kept is said, but
+// does not undo what the tracker did.
+void keep_in_history_of(const DeviceSession& session, const std::string& history, int model, HistoryKind kind,
+                        std::ostream& err) {
+    if (history.empty()) return;
+    const HistoryResult kept =
+        keep_in_history(history, local_time_now(), model, session.protocol.received_image.bytes, kind);
+    if (kept.outcome == HistoryOutcome::Failed) err << "qv3: " << terminal_safe(history_failure_text(kept)) << "\n";
+}
+
 // A trace that could not be written fails the verb, but only once the
 // exchange is over: a write to the tracker is never cut short for its trace.
 int end_session(DeviceSession& session, int code, std::ostream& err) {
@@ -207,7 +221,7 @@ int version_exchange(DeviceSession& session, const std::vector<std::string>& arg
 }
 
 int read_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
-                  std::ostream& err) {
+                  std::ostream& err, const std::string& history) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud", "-o"}, {});
     if (const int code = begin_session(parsed, 0, kReadHelp, session, out, err); code >= 0) return code;
     const CountedInterrupts interrupts;
@@ -216,6 +230,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         return code;
     }
     if (session.protocol.outcome != ExchangeOutcome::ReadSucceeded) return kExitFailure;
+    keep_in_history_of(session, history, record.device_model, HistoryKind::Read, err);
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
         out << settings_to_text(record);
@@ -227,7 +242,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
 }
 
 int write_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, const std::string& history) {
     const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes", "--model-change"});
     if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
     std::string error;
@@ -277,7 +292,9 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return kExitFailure;
     }
     if (run_until_idle(session, *record, err) == RunOutcome::Interrupted) return kExitInterrupted;
-    return session.protocol.outcome == ExchangeOutcome::Written ? kExitOk : kExitFailure;
+    if (session.protocol.outcome != ExchangeOutcome::Written) return kExitFailure;
+    keep_in_history_of(session, history, record->device_model, HistoryKind::Written, err);
+    return kExitOk;
 }
 
 int tone_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
@@ -317,14 +334,15 @@ int verb_version(const std::vector<std::string>& args, std::ostream& out, std::o
     return end_session(session, version_exchange(session, args, out, err), err);
 }
 
-int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int verb_read(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& history) {
     DeviceSession session;
-    return end_session(session, read_exchange(session, args, out, err), err);
+    return end_session(session, read_exchange(session, args, out, err, history), err);
 }
 
-int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int verb_write(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const std::string& history) {
     DeviceSession session;
-    return end_session(session, write_exchange(session, args, out, err), err);
+    return end_session(session, write_exchange(session, args, out, err, history), err);
 }
 
 int verb_tone(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -40,24 +40,33 @@ constexpr std::string_view kProgramHelp =
     "and \\xHH gives any byte. qv3 prints texts as UTF-8, control codes as \\xHH.\n"
     "Run 'qv3 VERB --help' for a verb's options; 'qv3 --version' prints the version.\n";
 
+using VerbRun = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&, const std::string& history);
+
+// A verb that keeps nothing in the history.
+template <int (*verb)(const std::vector<std::string>&, std::ostream&, std::ostream&)>
+int without_history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string&) {
+    return verb(args, out, err);
+}
+
 struct Verb {
     std::string_view name;
-    int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+    VerbRun run;
 };
 
 constexpr Verb kVerbs[] = {
-    {"decode", verb_decode}, {"encode", verb_encode}, {"show", verb_show},
-    {"save", verb_save},     {"diff", verb_diff},     {"version", verb_version},
-    {"read", verb_read},     {"write", verb_write},   {"tone", verb_tone},
-    {"ports", verb_ports},
-    {"keys", verb_keys},
+    {"decode", without_history<verb_decode>}, {"encode", without_history<verb_encode>},
+    {"show", without_history<verb_show>},     {"save", without_history<verb_save>},
+    {"diff", without_history<verb_diff>},     {"version", without_history<verb_version>},
+    {"read", verb_read},                      {"write", verb_write},
+    {"tone", without_history<verb_tone>},     {"ports", without_history<verb_ports>},
+    {"keys", without_history<verb_keys>},     {"history", verb_history},
 };
 
 }  // namespace
 
 namespace {
 
-int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& history) {
     if (args.empty()) {
         err << "qv3: no verb given (see qv3 --help)\n";
         return kExitUsage;
@@ -71,7 +80,9 @@ int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitOk;
     }
     for (const Verb& verb : kVerbs) {
-        if (args[0] == verb.name) return verb.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+        if (args[0] == verb.name) {
+            return verb.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err, history);
+        }
     }
     err << "qv3: unknown verb '" << args[0] << "' (see qv3 --help)\n";
     return kExitUsage;
@@ -79,8 +90,8 @@ int run_verb(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 }  // namespace
 
-int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const int code = run_verb(args, out, err);
+int run_qv3(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& history) {
+    const int code = run_verb(args, out, err, history);
     // Output lost to a full disk or a closed pipe is a failure, whatever the verb made of its work.
     out.flush();
     if (out.good()) return code;

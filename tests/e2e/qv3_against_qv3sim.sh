@@ -52,6 +52,8 @@ fi
 
 rm -rf "$work" && mkdir -p "$work"
 link="$work/tracker"
+# Reads and writes keep their images in a history of this run's own.
+export XDG_DATA_HOME="$work/data"
 source "$here/sim_session.sh"
 trap sim_stop EXIT
 
@@ -90,6 +92,16 @@ primary.frequency_mhz = 146.52
 primary.time_slot_enable = 1
 SETTINGS
 
+# newest_kept KIND IMAGE: the newest entry 'qv3 history' lists is of KIND and
+# holds IMAGE, byte for byte, after the .qv3 file's 8-byte head.
+newest_kept() {
+  local line file
+  line=$(run_qv3 history | head -n 1)
+  file=${line##*  }
+  [[ "$line" == *"  $1  "* ]] && cmp -s <(tail -c +9 "$file" | head -c "$(stat -c %s "$2")") "$2"
+  check "model $model: the $1 image kept in the history" $? "$line"
+}
+
 for model in $models; do
   sim_start --model "$model" || { check "model $model: simulator" 1; continue; }
   cp "$work/held.img" "$work/initial.img"
@@ -102,6 +114,7 @@ for model in $models; do
   check "model $model: read prints what decode prints" $((rc | decoded | $?)) \
     "$(tail -n 1 "$work/read.err"); decode exit $decoded, $(wc -l <"$work/expected.txt") lines:\
  $(tr -d '\r' <"$work/decode.err" | tail -n 2)"
+  [[ $wine -eq 0 ]] && newest_kept read "$work/initial.img"
 
   run_qv3 write --port "$port" "$work/changed.txt" --yes >/dev/null 2>"$work/write.err"
   rc=$?
@@ -116,6 +129,7 @@ for model in $models; do
     $((rc | ok | encoded | $(cmp -s "$work/held.img" "$work/expected.img"; echo $?))) \
     "$(tail -n 1 "$work/write.err"); encode exit $encoded $(tr -d '\r' <"$work/encode.err" | tail -n 2)
     simulator: $(tail -n 2 "$work/sim.out") $(cmp -l "$work/held.img" "$work/expected.img" 2>&1 | head -n 4 | tr '\n' ' ')"
+  [[ $wine -eq 0 ]] && newest_kept written "$work/held.img"
 done
 
 if [[ $part == models ]]; then

@@ -49,7 +49,7 @@ start_write() {
   # A job started in the background by a shell without job control has
   # SIGINT ignored, and qv3 keeps a signal it was started without: give it
   # back the default handling, as an interactive terminal would.
-  env --default-signal=INT,HUP,TERM "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" \
+  XDG_DATA_HOME="$work/data" env --default-signal=INT,HUP,TERM "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" \
     >/dev/null 2>"$work/write.err" &
   qv3_pid=$!
 }

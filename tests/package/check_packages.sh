@@ -141,7 +141,7 @@ start_installed_sim() {
 installed_read() {
   local link="$work/tracker"
   start_installed_sim "$link" || return 1
-  timeout 60 /usr/bin/qv3 read --port "$link" >"$work/read.out" 2>"$work/read.err"
+  XDG_DATA_HOME="$work/data" timeout 60 /usr/bin/qv3 read --port "$link" >"$work/read.out" 2>"$work/read.err"
   local rc=$?
   # qv3 ports asks the named port, as it would each port it lists.
   timeout 30 /usr/bin/qv3 ports --probe "$link" >"$work/ports.out" 2>&1 &&
