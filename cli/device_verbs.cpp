@@ -15,9 +15,9 @@
 #include "cli/terminal_questions.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
+#include "device/tracker_history.h"
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
-#include "files/history.h"
 #include "files/system_text.h"
 #include "model/image_encoder.h"
 
@@ -179,14 +179,11 @@ int query_version(DeviceSession& session, ConfigRecord& record, ProtocolState fo
 }
 
 // Keeps the image the exchange ended with (a read, or a verified write's
-// read-back) in the history folder. A copy that cannot be kept is said, but
-// does not undo what the tracker did.
-void keep_in_history_of(const DeviceSession& session, const std::string& history, int model, HistoryKind kind,
-                        std::ostream& err) {
-    if (history.empty()) return;
-    const HistoryResult kept =
-        keep_in_history(history, local_time_now(), model, session.protocol.received_image.bytes, kind);
-    if (kept.outcome == HistoryOutcome::Failed) err << "qv3: " << terminal_safe(history_failure_text(kept)) << "\n";
+// read-back) in the history. A copy that cannot be kept is said, but does
+// not undo what the tracker did.
+void keep_in_history_of(const DeviceSession& session, const std::string& history, int model, std::ostream& err) {
+    const auto kept = keep_exchange_image(session.protocol, model, history);
+    if (kept && kept->outcome == HistoryOutcome::Failed) err << "qv3: " << terminal_safe(history_failure_text(*kept)) << "\n";
 }
 
 // A trace that could not be written fails the verb, but only once the
@@ -230,7 +227,7 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
         return code;
     }
     if (session.protocol.outcome != ExchangeOutcome::ReadSucceeded) return kExitFailure;
-    keep_in_history_of(session, history, record.device_model, HistoryKind::Read, err);
+    keep_in_history_of(session, history, record.device_model, err);
     const auto output = parsed.values.find("-o");
     if (output == parsed.values.end()) {
         out << settings_to_text(record);
@@ -293,7 +290,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
     }
     if (run_until_idle(session, *record, err) == RunOutcome::Interrupted) return kExitInterrupted;
     if (session.protocol.outcome != ExchangeOutcome::Written) return kExitFailure;
-    keep_in_history_of(session, history, record->device_model, HistoryKind::Written, err);
+    keep_in_history_of(session, history, record->device_model, err);
     return kExitOk;
 }
 

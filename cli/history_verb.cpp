@@ -18,10 +18,6 @@ constexpr std::string_view kHistoryHelp =
 
 }  // namespace
 
-std::string history_failure_text(const HistoryResult& result) {
-    return "could not keep the tracker's configuration in the history (" + result.path + ": " + result.reason + ")";
-}
-
 int verb_history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const std::string& folder) {
     const Arguments parsed = parse_arguments(args, {}, {"--path"});

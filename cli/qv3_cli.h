@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "files/history.h"
-
 namespace qv3 {
 
 // Runs one qv3 command line (without the program name). Returns the exit code:
@@ -37,8 +35,5 @@ int verb_ports(const std::vector<std::string>& args, std::ostream& out, std::ost
 // Lists the history folder's entries, or with --path prints the folder.
 int verb_history(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                  const std::string& history);
-
-// What qv3 says when an image could not be kept in the history.
-std::string history_failure_text(const HistoryResult& result);
 
 }  // namespace qv3

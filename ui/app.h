@@ -1,6 +1,8 @@
 // The one App of a window front end: the record, the protocol, the port and the window, passed to every operation.
 #pragma once
 
+#include <string>
+
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
 #include "device/user_questions.h"  // WindowHandle
@@ -24,6 +26,9 @@ struct App {
     SerialPort port;
     WindowHandle window = 0;
     Ending ending = Ending::NotAsked;
+    // Where a read and a verified write keep their images (files/history.h);
+    // the front end names the system's folder, the tests none.
+    std::string history_folder;
 };
 
 }  // namespace qv3

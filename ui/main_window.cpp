@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "device/tracker_history.h"
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
@@ -107,10 +108,24 @@ void on_command(App& app, int id) {
     }
 }
 
+namespace {
+
+// A read or a verified write that has just ended keeps its image; a copy
+// that could not be kept is said after the exchange's own status.
+void keep_in_history(App& app) {
+    const auto kept = keep_exchange_image(app.protocol, app.record.device_model, app.history_folder);
+    if (kept && kept->outcome == HistoryOutcome::Failed) {
+        app.protocol.status_line += "; " + history_failure_text(*kept);
+    }
+}
+
+}  // namespace
+
 void on_timer(App& app) {
     if (step(app.protocol, app.port, app.record)) {
         show_bound_fields(app.window, kMainWindowLayout, app.record);
         update_enabling(app.window, kMainWindowRules, app.record);
+        keep_in_history(app);
     }
     set_text(app.window, IDT_STATUS, app.protocol.status_line);
     quit_if_write_over(app);

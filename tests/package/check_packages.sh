@@ -166,7 +166,7 @@ installed_window() {
   local link="$work/window-tracker" rc=0
   start_installed_sim "$link" && qv3ui_start_xvfb "$work" || return 1
   mkdir -p "$work/run" "$work/runtime" && chmod 700 "$work/runtime"
-  QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
+  QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data" \
     timeout 120 tests/ui_e2e_qt/atspi_session.sh "$work" /usr/bin/python3 tests/ui_e2e_qt/run_headless.py \
     /usr/bin/quorvale3config "$link" "$work/window.png" || rc=$?
   if [[ $rc -ne 0 ]]; then  # run_headless.py has shown the program's own lines

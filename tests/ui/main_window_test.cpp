@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "device/write_confirmations.h"
+#include "files/history.h"
 #include "ui/control_ids.h"
 #include "ui/end_requests.h"
 #include "ui/form_fields.h"
@@ -282,6 +283,25 @@ TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
     finish_write(image);
     EXPECT_EQ(app.protocol.status_line, "Config Written Successfully!");
     EXPECT_EQ(fake_serial().written, one_write(image));
+}
+
+TEST_F(MainWindow, AVerifiedWriteIsKeptInTheHistoryAndACopyThatCannotBeKeptIsSaid) {
+    write_bytes(folder.file("plain"), "a file where the folder would be");
+    for (const std::string& history : {folder.file("history"), folder.file("plain/history")}) {
+        app.history_folder = history;
+        start_write();
+        finish_write(app.protocol.encoded_image);
+        const std::vector<HistoryEntry> kept = list_history(history);
+        if (history == folder.file("history")) {
+            EXPECT_EQ(text(IDT_STATUS), "Config Written Successfully!");
+            ASSERT_EQ(kept.size(), 1u);
+            EXPECT_EQ(std::make_pair(kept[0].kind, kept[0].model), std::make_pair(HistoryKind::Written, 4));
+        } else {
+            EXPECT_TRUE(text(IDT_STATUS).starts_with("Config Written Successfully!; could not keep it in the history ("))
+                << text(IDT_STATUS);
+            EXPECT_TRUE(kept.empty());
+        }
+    }
 }
 
 TEST_F(MainWindow, AWriteConfirmedOnlyAfterAnotherWriteBeganIsRefused) {

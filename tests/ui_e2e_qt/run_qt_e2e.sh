@@ -53,6 +53,8 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 # No desktop's settings, and a private runtime folder for Qt.
 export XDG_RUNTIME_DIR="$work/runtime"
+# Reads and writes keep their images in a history of this run's own.
+export XDG_DATA_HOME="$work/data"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 echo "qt-e2e: display $DISPLAY, logs in ${work#"$root"/}/"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "qv3_version.h"
+#include "files/history.h"
 #include "ui/main_window.h"
 #include "ui/qt/accessible_qt.h"
 #include "ui/qt/end_signals_qt.h"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvale3config.png")));
     qv3::install_accessible_interfaces();
 
+    the_app.history_folder = qv3::history_folder();
     auto window = qv3::create_main_window(the_app, port_name);
     // A signal that comes before this point finds nothing being written.
     qv3::forward_end_signals(the_app, window->window);

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "ui/dialog_layouts.h"
+#include "files/history.h"
 #include "ui/main_window.h"
 #include "ui/win32/console_events_win32.h"
 #include "ui/win32/dialog_builder_win32.h"
@@ -27,6 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) {
     InitCommonControlsEx(&controls);
     // The screen readers' names of the controls come from a COM service.
     const bool com_ready = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    the_app.history_folder = qv3::history_folder();
 
     const HWND window =
         qv3::create_dialog(qv3::kMainWindowLayout, nullptr, qv3::main_window_procedure, reinterpret_cast<LPARAM>(&the_app));

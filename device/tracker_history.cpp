@@ -1,0 +1,21 @@
+// The images a read or a verified write brought, into the history.
+#include "device/tracker_history.h"
+
+namespace qv3 {
+
+std::optional<HistoryResult> keep_exchange_image(const DeviceProtocol& protocol, int model, const std::string& folder) {
+    if (folder.empty()) return std::nullopt;
+    HistoryKind kind = HistoryKind::Read;
+    if (protocol.outcome == ExchangeOutcome::Written) {
+        kind = HistoryKind::Written;
+    } else if (protocol.outcome != ExchangeOutcome::ReadSucceeded) {
+        return std::nullopt;
+    }
+    return keep_in_history(folder, local_time_now(), model, protocol.received_image.bytes, kind);
+}
+
+std::string history_failure_text(const HistoryResult& result) {
+    return "could not keep it in the history (" + result.path + ": " + result.reason + ")";
+}
+
+}  // namespace qv3
