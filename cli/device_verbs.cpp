@@ -2,6 +2,7 @@
 //
 // They drive the same DeviceProtocol as the window, calling step every 100 ms
 // and printing each new status line on stderr.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -12,12 +13,16 @@
 #include "cli/model_change.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
+#include "cli/terminal_input.h"
 #include "cli/terminal_questions.h"
+#include "cli/write_changes.h"
 #include "device/device_protocol.h"
 #include "device/serial_port.h"
 #include "device/tracker_history.h"
 #include "device/write_confirmations.h"
 #include "files/config_file.h"
+#include "files/history.h"
+#include "model/device_models.h"
 #include "files/system_text.h"
 #include "model/image_encoder.h"
 
@@ -26,6 +31,8 @@ namespace qv3 {
 namespace {
 
 constexpr int kTickMs = 100;
+// The question lists this many changes, then how many more there are.
+constexpr size_t kMaxChangeLines = 20;
 // Far more steps than the longest exchange takes (five version queries, eight
 // pieces and a read-back), so a fault can never keep qv3 running.
 constexpr int kMaxSteps = 600;
@@ -41,11 +48,18 @@ constexpr std::string_view kReadHelp =
     "it as a configuration file with -o (\"-o -\": to standard output).\n"
     "The configuration read is also kept in the history ('qv3 history').\n";
 constexpr std::string_view kWriteHelp =
-    "usage: qv3 write --port PORT SOURCE [--yes] [--model-change] [--baud 4800|9600]\n"
-    "                 [--trace FILE]\n"
+    "usage: qv3 write --port PORT SOURCE [--yes] [--model-change] [--dry-run | --no-backup]\n"
+    "                 [--baud 4800|9600] [--trace FILE]\n"
     "Writes a configuration (a .qv3 file or a settings text) to the tracker,\n"
     "laid out for the model the tracker reports, and verifies it. Settings that\n"
     "need confirming are asked on the terminal unless --yes is given.\n"
+    "First the tracker's configuration is read and kept in the history, and the\n"
+    "settings the write changes are printed as 'qv3 diff' prints them; on a\n"
+    "terminal qv3 asks before writing them (--yes answers yes). A tracker that\n"
+    "already holds the configuration is left alone. A configuration that cannot\n"
+    "be read is written over only once that is answered yes (--yes); one that\n"
+    "cannot be kept stops the write. --dry-run reads, keeps and prints the\n"
+    "changes and writes nothing; --no-backup writes without the read before it.\n"
     "A source made for another model than the tracker's (its 'model = N' line,\n"
     "a .qv3 file's model) that sets keys the tracker's model cannot hold is\n"
     "refused with nothing sent, and the keys are named. --model-change writes\n"
@@ -186,6 +200,64 @@ void keep_in_history_of(const DeviceSession& session, const std::string& history
     if (kept && kept->outcome == HistoryOutcome::Failed) err << "qv3: " << terminal_safe(history_failure_text(*kept)) << "\n";
 }
 
+constexpr const char* kWriteQuestionCaption = "Quorvale3 Write";
+constexpr const char* kUnchangedText = "Write cancelled: the tracker is unchanged";
+
+// After the read before a write: a read image is kept as a "before write"
+// entry, and a copy that cannot be kept stops the write; a tracker whose
+// image could not be read is written only once that is accepted. An exit
+// code, or -1 to go on.
+int keep_before_write(const DeviceSession& session, const ConfigRecord& tracker, const std::string& history,
+                      std::ostream& err) {
+    const ExchangeOutcome read = session.protocol.outcome;
+    if (read != ExchangeOutcome::ReadSucceeded) {
+        // A port that went away has said so; only an image that came wrong is asked about.
+        if (read != ExchangeOutcome::CorruptedEeprom && read != ExchangeOutcome::ConfigNotRead) return kExitFailure;
+        const std::string question = "The tracker's current configuration could not be read (" +
+                                     session.protocol.status_line + "). Write without keeping it?";
+        if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, question)) return -1;
+        err << kUnchangedText << "\n";
+        return kExitFailure;
+    }
+    if (history.empty()) return -1;
+    const HistoryResult kept = keep_in_history(history, local_time_now(), tracker.device_model,
+                                               session.protocol.received_image.bytes, HistoryKind::BeforeWrite);
+    if (kept.outcome != HistoryOutcome::Failed) return -1;
+    err << terminal_safe("Could not keep the tracker's configuration before writing (" + kept.path + ": " + kept.reason +
+                         "); nothing was written.")
+        << "\n";
+    return kExitFailure;
+}
+
+// The settings the write changes, on standard output, and on a terminal the
+// question whether to write them (--yes answers it; without a terminal the
+// write goes on, as scripts expect). Nothing to change ends here. An exit
+// code, or -1 to go on.
+int show_changes(const DeviceSession& session, const ConfigRecord& tracker, const ConfigRecord& record, bool dry_run,
+                 bool yes, std::ostream& out, std::ostream& err) {
+    ConfigRecord written;
+    ImageBytes image{};
+    if (!as_written(record, written, image)) return -1;  // the write says why it does not fit
+    const size_t size = static_cast<size_t>(image_size_for_model(record.device_model));
+    const ImageBytes& held = session.protocol.received_image.bytes;
+    if (std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
+        err << "The tracker already holds this configuration\n";
+        return kExitOk;
+    }
+    const std::vector<std::string> lines = changed_settings(tracker, written);
+    for (const std::string& line : lines) out << terminal_safe(line) << "\n";
+    out.flush();
+    if (dry_run) return kExitOk;
+    if (yes || !standard_input_is_terminal()) return -1;
+    std::string question = "The tracker will change:\n";
+    for (size_t i = 0; i < lines.size() && i < kMaxChangeLines; ++i) question += terminal_safe(lines[i]) + "\n";
+    if (lines.size() > kMaxChangeLines) question += "and " + std::to_string(lines.size() - kMaxChangeLines) + " more\n";
+    question += "Write these changes?";
+    if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, question)) return -1;
+    err << kUnchangedText << "\n";
+    return kExitFailure;
+}
+
 // A trace that could not be written fails the verb, but only once the
 // exchange is over: a write to the tracker is never cut short for its trace.
 int end_session(DeviceSession& session, int code, std::ostream& err) {
@@ -240,8 +312,15 @@ int read_exchange(DeviceSession& session, const std::vector<std::string>& args, 
 
 int write_exchange(DeviceSession& session, const std::vector<std::string>& args, std::ostream& out,
                    std::ostream& err, const std::string& history) {
-    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"}, {"--yes", "--model-change"});
+    const Arguments parsed = parse_arguments(args, {"--port", "--trace", "--baud"},
+                                             {"--yes", "--model-change", "--no-backup", "--dry-run"});
     if (const int code = begin_session(parsed, 1, kWriteHelp, session, out, err); code >= 0) return code;
+    const bool backup = parsed.switches.count("--no-backup") == 0;
+    const bool dry_run = parsed.switches.count("--dry-run") > 0;
+    if (dry_run && !backup) {
+        err << "qv3: --dry-run reads the tracker; it cannot go with --no-backup\n";
+        return kExitUsage;
+    }
     std::string error;
     auto source = load_configuration_source(parsed.positional[0], error);
     if (!source) {
@@ -264,16 +343,30 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
     // From the first byte on, Ctrl-C, SIGTERM and SIGHUP are heeded between steps;
     // before, they end qv3 with nothing sent.
     const CountedInterrupts interrupts;
-    // The image is laid out for the model the tracker reports now.
-    if (const int code = query_version(session, *record, ProtocolState::QueryVersion, err); code != kExitOk) {
+    // The image is laid out for the model the tracker reports now; unless
+    // --no-backup, what the tracker holds is read with it and kept first.
+    ConfigRecord tracker;
+    if (const int code = query_version(session, tracker,
+                                       backup ? ProtocolState::QueryVersionForRead : ProtocolState::QueryVersion, err);
+        code != kExitOk) {
         return code;
     }
     // The source's own model stays in the record when no tracker answered.
-    if (session.protocol.outcome != ExchangeOutcome::VersionFound) return kExitFailure;
+    if (!model_known(tracker.device_model)) return kExitFailure;
+    if (backup) {
+        if (const int code = keep_before_write(session, tracker, history, err); code >= 0) return code;
+    }
+    record->device_model = tracker.device_model;
     if (const int code = check_model_change(*source, parsed.positional[0], record->device_model,
                                             parsed.switches.count("--model-change") > 0, err);
         code >= 0) {
         return code;
+    }
+    if (backup && session.protocol.outcome == ExchangeOutcome::ReadSucceeded) {
+        if (const int code = show_changes(session, tracker, *record, dry_run, parsed.switches.count("--yes") > 0, out, err);
+            code >= 0) {
+            return code;
+        }
     }
 
     if (interrupt_count() > 0) {

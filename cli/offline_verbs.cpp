@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/qv3_cli.h"
 #include "cli/settings_text.h"
+#include "cli/write_changes.h"
 #include "files/config_file.h"
 #include "model/image_decoder.h"
 #include "model/image_encoder.h"
@@ -178,15 +179,9 @@ int verb_diff(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return kExitUsage;
         }
     }
-    const auto a = settings_to_pairs(sides[0]->record);
-    const auto b = settings_to_pairs(sides[1]->record);
-    bool differ = false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].second == b[i].second) continue;
-        out << a[i].first << ": " << a[i].second << " -> " << b[i].second << "\n";
-        differ = true;
-    }
-    return differ ? kExitFailure : kExitOk;
+    const std::vector<std::string> lines = changed_settings(sides[0]->record, sides[1]->record);
+    for (const std::string& line : lines) out << line << "\n";
+    return lines.empty() ? kExitOk : kExitFailure;
 }
 
 int verb_keys(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -27,7 +27,11 @@ bool ask_ok_cancel(WindowHandle, std::string_view caption, std::string_view text
     if (answer_every_question_ok) return true;
     *questions_out << caption << ": " << text << " [ok/Cancel] " << std::flush;
     char answer[64] = {};
-    if (std::fgets(answer, sizeof answer, stdin) == nullptr) return false;
+    // No answer at all (end of input): what follows starts on a line of its own.
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
+        *questions_out << "\n";
+        return false;
+    }
     const std::string_view reply(answer);
     return reply.rfind("ok", 0) == 0 || reply.rfind("OK", 0) == 0 || reply.rfind("y", 0) == 0 ||
            reply.rfind("Y", 0) == 0;

@@ -99,7 +99,7 @@ newest_kept() {
   line=$(run_qv3 history | head -n 1)
   file=${line##*  }
   [[ "$line" == *"  $1  "* ]] && cmp -s <(tail -c +9 "$file" | head -c "$(stat -c %s "$2")") "$2"
-  check "model $model: the $1 image kept in the history" $? "$line"
+  check "${model:+model $model: }the $1 image kept in the history" $? "$line"
 }
 
 for model in $models; do
@@ -185,6 +185,46 @@ check "a refused question exits 1 and sends nothing" $(( (rc == 1 ? 0 : 1) | $? 
 echo ok | run_qv3 write --port "$port" "$work/emergency.txt" >/dev/null 2>"$work/accepted.err"
 check "an accepted question writes" $?
 
+# The read before a write: the changes on standard output and the tracker's
+# image kept first; --dry-run and a tracker that holds the configuration
+# already write nothing; a copy that cannot be kept stops the write (unless
+# --no-backup), and an image that cannot be read is written over only when
+# that is answered yes.
+if [[ $wine -eq 0 ]]; then
+  sim_start --model 4
+  cp "$work/held.img" "$work/before.img"
+  run_qv3 write --port "$port" "$work/changed.txt" --dry-run >"$work/dry.out" 2>"$work/dry.err"
+  rc=$?
+  grep -qxF 'primary.callsign: "NOCALL" -> "K1ABC-7"' "$work/dry.out" && cmp -s "$work/held.img" "$work/before.img"
+  check "--dry-run prints the changes and writes nothing" $((rc | $?)) "$(head -n 3 "$work/dry.out" "$work/dry.err")"
+  newest_kept "before write" "$work/before.img"
+  run_qv3 write --port "$port" "$work/changed.txt" --yes >/dev/null 2>&1 &&
+    run_qv3 write --port "$port" "$work/changed.txt" </dev/null >"$work/same.out" 2>"$work/same.err"
+  rc=$?
+  [[ ! -s "$work/same.out" && "$(tail -n 1 "$work/same.err")" == "The tracker already holds this configuration" ]]
+  check "a tracker that holds the configuration already is left alone (exit 0)" $((rc | $?)) "$(tail -n 1 "$work/same.err")"
+  cp "$work/held.img" "$work/before.img"
+  for backup in "" --no-backup; do
+    XDG_DATA_HOME=/dev/null run_qv3 write --port "$port" "$work/emergency.txt" --yes $backup >/dev/null 2>"$work/kept.err"
+    rc=$?
+    if [[ -z $backup ]]; then
+      [[ $rc -eq 1 && "$(tail -n 1 "$work/kept.err")" == "Could not keep the tracker's configuration before writing (/dev/null/"*"); nothing was written." ]] &&
+        cmp -s "$work/held.img" "$work/before.img"
+    else
+      [[ $rc -eq 0 ]]
+    fi
+    check "a history that cannot be kept: ${backup:-no write}${backup:+ writes}" $? "rc $rc: $(tail -n 1 "$work/kept.err")"
+  done
+  sim_start --model 4 --short-image 200
+  cp "$work/held.img" "$work/before.img"
+  run_qv3 write --port "$port" "$work/changed.txt" </dev/null >/dev/null 2>"$work/unread.err"
+  rc=$?
+  grep -qF "could not be read (Corrupted EEPROM). Write without keeping it?" "$work/unread.err" &&
+    [[ $rc -eq 1 && "$(tail -n 1 "$work/unread.err")" == "Write cancelled: the tracker is unchanged" ]] &&
+    cmp -s "$work/held.img" "$work/before.img"
+  check "an image that cannot be read is not written over unanswered" $? "rc $rc: $(tail -n 2 "$work/unread.err")"
+fi
+
 sim_start --model 4 --silent
 run_qv3 read --port "$port" >/dev/null 2>"$work/silent.err"
 rc=$?
@@ -202,7 +242,7 @@ for verb in $([[ $wine -eq 0 ]] && echo read write); do
   before=$(date +%s%3N)
   sim_start --model 4 --hang-up-after 100
   args=(--port "$port")
-  [[ $verb == write ]] && args+=("$work/changed.txt" --yes)
+  [[ $verb == write ]] && args+=("$work/changed.txt" --yes --no-backup)
   run_qv3 "$verb" "${args[@]}" >/dev/null 2>"$work/lost.err"
   rc=$?
   after=$(date +%s%3N)
