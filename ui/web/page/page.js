@@ -315,6 +315,9 @@
     }
   }
 
+  // The name a screen reader says: a bank's fields say the bank shown ("Primary Callsign").
+  function setName(window, id, name) { const c = control(window, id); if (c) c.el.setAttribute('aria-label', name); }
+
   // --- dialogs ------------------------------------------------------------------
 
   function showDialog(window) { windows.get(window).root.showModal(); }
@@ -474,7 +477,7 @@
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
-      clearList, setEnabled, isEnabled, setFocus, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      clearList, setEnabled, isEnabled, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
       log: (line) => console.log(line),
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
