@@ -230,6 +230,27 @@ scenario('ports chosen by a click, held by another tab; banks as tabs, fields na
   }
 });
 
+// The laid-out window, with two adapters of one kind: no box overlaps a group's caption or another box,
+// no text is cut off, a list narrower than an item shows the chosen one whole ("USB 0403:6001 #2").
+scenario('the laid-out boxes: no overlaps, no text cut off', [...tracker('--model 4'), ...tracker('--model 4')], async ({ page }) => {
+  await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').options.length === 2, { timeout: kTimeoutMs });
+  await page.select('[aria-label="Port"]', 'USB 0403:6001 #2');
+  const faults = await page.$eval('#main-window .surface', (surface) => {
+    const boxes = [...surface.children, ...surface.querySelectorAll('.group-caption')].filter((e) => !e.matches('.group, .tab-frame'));
+    const [said, rect] = [(e) => `"${e.getAttribute('aria-label') || e.textContent}"`, (e) => e.getBoundingClientRect()];
+    const apart = (r, q) => Math.min(r.right, q.right) - Math.max(r.left, q.left) <= 1 || Math.min(r.bottom, q.bottom) - Math.max(r.top, q.top) <= 1;
+    return boxes.flatMap((a, i) => boxes.slice(i + 1).filter((b) => !apart(rect(a), rect(b))).map((b) => `${said(a)} overlaps ${said(b)}`))
+      .concat(boxes.filter((e) => !e.matches('input, select') && e.scrollWidth > e.clientWidth).map((e) => `${said(e)} cut off`))
+      .concat([...surface.querySelectorAll('select')].filter((list) => {
+        const fitted = surface.appendChild(Object.assign(list.cloneNode(true), { id: '', style: 'width: auto' }));
+        const narrow = fitted.offsetWidth > list.offsetWidth;
+        fitted.remove();
+        return narrow && list.title !== list.value;
+      }).map((list) => `${said(list)} hides "${list.value}"`));
+  });
+  if (faults.length > 0) fail(faults.join(', '));
+});
+
 scenario('without Web Serial: device buttons off, files still load and save', null, async ({ page, downloads }) => {
   if (await page.$eval('#no-serial', (e) => e.hidden)) fail('no word about the browser');
   if (!(await (await find(page, 'Read Config[role="button"]')).evaluate((b) => b.disabled))) fail('Read Config enabled');
