@@ -49,4 +49,8 @@ bool is_enabled(WindowHandle window, int id);
 // Gives the control the keyboard focus (the window's focus once it is active again).
 void set_focus(WindowHandle window, int id);
 
+// Gives the control the name a screen reader says for it (ui/control_names.h),
+// in place of the one it was built with.
+void set_control_name(WindowHandle window, int id, std::string_view name);
+
 }  // namespace qv3

@@ -6,6 +6,7 @@
 #include "device/tracker_history.h"
 #include "device/write_confirmations.h"
 #include "ui/control_ids.h"
+#include "ui/control_names.h"
 #include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
 #include "ui/field_binding.h"
@@ -31,6 +32,7 @@ void initialise_main_window(App& app) {
     fill_drop_lists(app.window, kMainWindowLayout);
     show_bound_fields(app.window, kMainWindowLayout, app.record);
     update_enabling(app.window, kMainWindowRules, app.record);
+    name_bank_controls(app.window, kMainWindowLayout, bank_index(app.record));
 }
 
 std::string selected_port_name(const App& app) {
@@ -49,6 +51,8 @@ void on_tab_changed(App& app, int tab_index) {
     app.record.active_bank = tab_index;
     show_bound_fields(app.window, kMainWindowLayout, app.record);
     update_enabling(app.window, kMainWindowRules, app.record);
+    // The same controls now show the other bank: their names say so.
+    name_bank_controls(app.window, kMainWindowLayout, bank_index(app.record));
 }
 
 void on_bank_key(App& app, int step) {

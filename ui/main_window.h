@@ -24,7 +24,8 @@ constexpr const char* kNoPortsText = "No COM Ports Found";
 // fills the port box with the ports the serial layer lists (list_ports), each
 // name with its description, or with kNoPortsText when there is none, and
 // selects the first item (app.port is not used); fills and selects the three
-// lists, shows the record and applies the enabling.
+// lists, shows the record, applies the enabling and names the bank's controls
+// for the bank shown ("Primary Callsign", name_bank_controls).
 void initialise_main_window(App& app);
 
 // Fills the port box as initialise_main_window does, over what it held; the
@@ -37,7 +38,8 @@ std::vector<PortInfo> list_ports_in_port_box(App& app);
 std::string selected_port_name(const App& app);
 
 // The tab control now shows tab_index (0 or 1; anything else is ignored): the
-// form goes into the bank shown until now and the new bank is shown. While a
+// form goes into the bank shown until now and the new bank is shown, its
+// controls named for it ("Secondary Callsign"). While a
 // text holds a character the tracker cannot store, the switch is refused as
 // Save refuses it (ui/text_refusal.h) and the tab control shows the bank
 // shown until now again.

@@ -2,8 +2,10 @@
 #include "ui/telemetry_binding.h"
 
 #include "ui/control_ids.h"
+#include "ui/control_names.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
+#include "ui/form_fields.h"
 #include "ui/form_rules.h"
 #include "ui/text_refusal.h"
 
@@ -14,6 +16,7 @@ void telemetry_dialog_opened(WindowHandle dialog, const ConfigRecord& record) {
     fill_drop_lists(dialog, kTelemetryDialogLayout);
     show_bound_fields(dialog, kTelemetryDialogLayout, record);
     update_enabling(dialog, kTelemetryDialogRules, record);
+    name_bank_controls(dialog, kTelemetryDialogLayout, bank_index(record));
 }
 
 DialogAction telemetry_dialog_command(WindowHandle dialog, ConfigRecord& record, int id) {

@@ -13,7 +13,8 @@ enum class DialogAction { Stay, Close };
 // telemetry fields of bank active_bank (a channel count outside 1..3 selects
 // nothing) and applies the enabling: Channels, Definition Rate and Definition
 // Text are enabled exactly when "Send Telemetry" is checked
-// (kTelemetryDialogRules).
+// (kTelemetryDialogRules); names the controls for that bank ("Primary
+// Definition Rate", name_bank_controls).
 void telemetry_dialog_opened(WindowHandle dialog, const ConfigRecord& record);
 
 // A click on control id: "Send Telemetry" updates the enabling; OK stores the

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "cli/settings_text.h"
 #include "model/config_fields.h"
@@ -162,17 +163,25 @@ TEST(DialogLayout, RulesGovernAndReadControlsOfTheirOwnDialog) {
 }
 
 // Every control a screen reader reaches has a name of its own in its dialog:
-// its label's, its own text, or the layout's where those repeat or say too little.
-TEST(DialogLayout, EveryControlHasANameUniqueInItsDialog) {
+// its label's, its own text, or the layout's where those repeat or say too
+// little; a bank's controls say the bank shown, the others keep their name.
+TEST(DialogLayout, EveryControlHasANameUniqueInItsDialogWhicheverBankItShows) {
     for (const DialogLayout* d : kLayouts) {
-        std::set<std::string> names;
-        for (const LayoutControl& c : d->controls) {
-            if (c.id == kNoControlId || c.kind == ControlKind::Tabs || c.kind == ControlKind::StatusText) continue;
-            const std::string name(control_name(*d, c.id));
-            EXPECT_TRUE(!name.empty() && names.insert(name).second) << name_of(*d, c) << ": '" << name << "'";
+        for (const std::size_t bank : {0, 1}) {
+            std::set<std::string> names;
+            for (const LayoutControl& c : d->controls) {
+                if (c.id == kNoControlId || c.kind == ControlKind::Tabs || c.kind == ControlKind::StatusText) continue;
+                const std::string name = bank_control_name(*d, c.id, bank);
+                EXPECT_TRUE(!name.empty() && names.insert(name).second) << name_of(*d, c) << ": '" << name << "'";
+            }
         }
     }
     EXPECT_EQ(control_name(kMainWindowLayout, IDC_MIC_E_PATH), "Mic-E Path");
+    for (const auto& [id, bank, name] : {std::tuple{IDE_CALLSIGN, 0, "Primary Callsign"},
+                                         {IDC_MIC_E_PATH, 1, "Secondary Mic-E Path"},
+                                         {IDE_CALIBRATION, 1, "Calibration"}, {IDC_PORT, 1, "Port"}}) {
+        EXPECT_EQ(bank_control_name(kMainWindowLayout, id, bank), name);
+    }
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ TEST_F(MainWindow, SwitchingTabsKeepsTheEditsOfEachBank) {
     type(IDE_CALLSIGN, "EDITED");
     on_bank_key(app, -1);  // Ctrl+Shift+Tab and Ctrl+PgUp go round, and the tab control follows
     EXPECT_EQ(get_selection(app.window, IDC_TAB), Secondary);
+    EXPECT_EQ(fake_control_name(app.window, IDE_CALLSIGN), "Secondary Callsign");  // "Primary Callsign" at start
     EXPECT_EQ(app.record.callsign[0], "EDITED");
     EXPECT_EQ(text(IDE_CALLSIGN) + text(IDE_STATUS_TEXT), "SECONDµÿ");
     EXPECT_TRUE(enabled(IDE_SLOW_SPEED));  // enabling follows the bank shown

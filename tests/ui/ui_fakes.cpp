@@ -21,6 +21,7 @@ struct FakeControl {
     int selection = -1;
     bool enabled = true;
     bool text_reads_fail = false;
+    std::string name;  // set_control_name's; empty until given
 };
 
 using FakeWindow = std::map<int, FakeControl>;
@@ -81,6 +82,7 @@ void set_enabled(WindowHandle window, int id, bool enabled) { control(window, id
 bool is_enabled(WindowHandle window, int id) { return control(window, id).enabled; }
 
 void set_focus(WindowHandle window, int id) { focus(window).selection = id; }
+void set_control_name(WindowHandle window, int id, std::string_view name) { control(window, id).name = name; }
 
 namespace test {
 
@@ -95,6 +97,7 @@ void reset_fake_forms() { windows().clear(); }
 int fake_focus(WindowHandle window) { return std::max(focus(window).selection, 0); }
 
 std::vector<std::string> fake_list_items(WindowHandle window, int id) { return control(window, id).items; }
+std::string fake_control_name(WindowHandle window, int id) { return control(window, id).name; }
 
 std::vector<int> fake_disabled_controls(WindowHandle window) {
     std::vector<int> ids;

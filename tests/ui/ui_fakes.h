@@ -21,6 +21,7 @@ namespace qv3::test {
 WindowHandle new_fake_window();
 void reset_fake_forms();
 std::vector<std::string> fake_list_items(WindowHandle window, int id);
+std::string fake_control_name(WindowHandle window, int id);  // set_control_name's; empty when none
 // Ids of the window's controls that are disabled, ascending.
 std::vector<int> fake_disabled_controls(WindowHandle window);
 // From now on get_text of the control fails (and so reads as empty).

@@ -270,13 +270,13 @@ tooltips_shown() {
 }
 
 # The 46 edits, check boxes and lists of the main window each named for screen
-# readers, uniquely, with the group where a label repeats.
+# readers, uniquely, with the group where a label repeats and the bank shown.
 screen_reader_names() {
   local names name
   names=$(sed -n 's/.*SetHwndPropStr (.* L"\(.*\)")$/\1/p' "$work/app.log")
   [[ $(sort -u <<<"$names" | wc -l) -eq 46 && $(wc -l <<<"$names") -eq 46 ]] ||
     { why="names given: $(tr '\n' ',' <<<"$names")"; return 1; }
-  for name in "Port" "Mic-E Path" "Time Slotting Enable" "Power Switch Time" "Status Text"; do
+  for name in "Port" "Primary Mic-E Path" "Primary Time Slotting Enable" "Primary Power Switch Time" "Calibration"; do
     grep -qxF "$name" <<<"$names" || { why="no control named '$name'"; return 1; }
   done
 }
@@ -407,7 +407,8 @@ tab_switch() {
   secondary=$(unquote "$(tracker_setting 4 secondary.callsign)")
   ask "set|1000|TAB-1" && ask "tab|1006|1" && expect "tab-sel|1006" "1" && expect "text|1000" "$secondary" || return 1
   ask "set|1000|TAB-2" && ask "tab|1006|0" && expect "text|1000" "TAB-1" || return 1
-  ask "tab|1006|1" && expect "text|1000" "TAB-2" && ask "tab|1006|0" && expect "text|1000" "TAB-1"
+  ask "tab|1006|1" && expect "text|1000" "TAB-2" && ask "tab|1006|0" && expect "text|1000" "TAB-1" || return 1
+  grep -q 'SetHwndPropStr (.* L"Secondary Callsign")$' "$work/app.log" || { why="no Secondary Callsign"; return 1; }
 }
 
 # open_telemetry: the dialog is open and driven; focus on "Send Telemetry".

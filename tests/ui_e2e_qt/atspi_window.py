@@ -97,7 +97,7 @@ def node_gone(node, what, seconds=10):
 
 
 class Window:
-    """A dialog's controls by the names a screen reader says: "Callsign", "Mic-E Enable", "Mic-E Path"."""
+    """A dialog's controls by the names a screen reader says: "Primary Callsign", "Port", "Secondary Mic-E Path"."""
 
     def __init__(self, node):
         self.node = node
@@ -126,6 +126,10 @@ class Window:
                 self._index(child)
 
     def control(self, key):
+        node = self.controls.get(key)
+        if node is None or (node.getRole() != pyatspi.ROLE_LABEL and node.name != key):  # renamed: the bank shown
+            self.controls, self.names, self.tabs = {}, [], []
+            self._index(self.node)
         if key not in self.controls:
             raise Failure(f"no control {key!r}")
         return self.controls[key]

@@ -28,12 +28,13 @@ QUESTIONS = [
     "You are about to configure your Quorvale with the ability to send at a rate that is more frequent then is normally recommended. Are you sure you want to do this?",
     "You are about to configure your Quorvale with the ability to send telemetry definitions at a rate that is more frequent then is normally recommended. Are you sure you want to do this?",
 ]
+BANKS = ("Primary", "Secondary")  # a bank's controls are named for the bank shown: "Primary Callsign"
 # Controls that need a model (off at start) and those that a PL-RUX model turns off.
-MODEL_CONTROLS = ["Don't Send '>'", "Serial Out High", "No Startup Packet", "Serial 9600 Baud", "TX Twist",
-                  "Edit Telemetry", "Frequency", "Send DAO"]
-NON_RUX_CONTROLS = ["Invert CD In", "Only Send Valid", "Send 300 Baud", "Quiet Time", "No TX Out on PTT In",
-                    "Calibration"]
-TELEMETRY_FIELDS = ("Channels", "Definition Rate", "Definition Text")
+MODEL_CONTROLS = ["Edit Telemetry"] + [f"Primary {k}" for k in (
+    "Don't Send '>'", "Serial Out High", "No Startup Packet", "Serial 9600 Baud", "TX Twist", "Frequency", "Send DAO")]
+NON_RUX_CONTROLS = ["Calibration"] + [f"Primary {k}" for k in (
+    "Invert CD In", "Only Send Valid", "Send 300 Baud", "Quiet Time", "No TX Out on PTT In")]
+TELEMETRY_FIELDS = ("Primary Channels", "Primary Definition Rate", "Primary Definition Text")
 FINISHING = "quorvale3config: finishing the write before quitting"
 ABANDONED = "quorvale3config: write abandoned: the tracker may hold an incomplete configuration"
 
@@ -163,7 +164,7 @@ def set_checked(window, key, state):
 def open_telemetry():
     S.main.press("Edit Telemetry")
     dialog = Window(top_window(S.app, TELEMETRY))
-    wait_until("Send Telemetry has no focus", 10, lambda: dialog.focused("Send Telemetry"))
+    wait_until("Send Telemetry has no focus", 10, lambda: dialog.focused("Primary Send Telemetry"))
     return dialog
 
 
@@ -171,7 +172,7 @@ def close_telemetry(dialog, how):
     if how == "close box":
         close_window(TELEMETRY)
     elif how == "Esc":  # Esc in the multi-line field cancels too
-        dialog.focus("Definition Text")
+        dialog.focus("Primary Definition Text")
         press_key(KEY_ESCAPE)
     else:
         dialog.press(how)
@@ -182,12 +183,12 @@ def close_telemetry(dialog, how):
 
 def startup_defaults():
     m = S.main
-    for key, want in [("Callsign", "NOCALL"), ("Path", "WIDE1-1,WIDE2-1"), ("Frequency", "144.390"),
-                      ("Calibration", "128"), ("Port", tracker_link),
-                      ("Mic-E Message", "In Service"), ("Timestamp", "None"), ("Status line", "")]:
+    for key, want in [("Primary Callsign", "NOCALL"), ("Primary Path", "WIDE1-1,WIDE2-1"),
+                      ("Primary Frequency", "144.390"), ("Calibration", "128"), ("Port", tracker_link),
+                      ("Primary Mic-E Message", "In Service"), ("Primary Timestamp", "None"), ("Status line", "")]:
         expect(key, m.text(key), want)
-    expect("Timestamp items", m.items("Timestamp"), ["None", "HMS", "DHM"])
-    wait_until("Callsign has no focus", 10, lambda: m.focused("Callsign"))
+    expect("Timestamp items", m.items("Primary Timestamp"), ["None", "HMS", "DHM"])
+    wait_until("Callsign has no focus", 10, lambda: m.focused("Primary Callsign"))
     expect_enabled(m, False, MODEL_CONTROLS)
     expect_enabled(m, True, NON_RUX_CONTROLS)
 
@@ -195,9 +196,11 @@ def startup_defaults():
 def exclusions():
     m = S.main
     for press, cleared, on, off in [
-            ("Send NMEA", "Mic-E Enable", ["Timestamp"], ["Symbol", "Symbol Table", "Transmit Altitude",
-                                            "Force Printable", "Mic-E Message"]),
-            ("Mic-E Enable", "Send NMEA", ["Symbol", "Force Printable"], ["Timestamp"])]:
+            ("Primary Send NMEA", "Primary Mic-E Enable", ["Primary Timestamp"],
+             ["Primary Symbol", "Primary Symbol Table", "Primary Transmit Altitude", "Primary Force Printable",
+              "Primary Mic-E Message"]),
+            ("Primary Mic-E Enable", "Primary Send NMEA", ["Primary Symbol", "Primary Force Printable"],
+             ["Primary Timestamp"])]:
         m.press(press)
         wait_until(f"{press} did not clear {cleared}", 10, lambda: not m.checked(cleared))
         expect_enabled(m, True, on)
@@ -215,46 +218,46 @@ def write_before_read():
 def read_model(model, off):
     use_tracker(model)
     command("Read Config", READ_OK)
-    for key, setting in [("Callsign", "primary.callsign"), ("Path", "primary.path")]:
+    for key, setting in [("Primary Callsign", "primary.callsign"), ("Primary Path", "primary.path")]:
         expect(key, S.main.text(key), tracker_setting(model, setting))
     expect_enabled(S.main, False, off)
     expect_enabled(S.main, True, [k for k in MODEL_CONTROLS + NON_RUX_CONTROLS if k not in off])
 
 
 def read_model_4():
-    read_model(4, ["Frequency"])
+    read_model(4, ["Primary Frequency"])
     screenshot(S.main.node, os.path.join(work, "after-read.png"))
 
 
 def write_callsign():
     want = expected_image(4, **{"primary.callsign": '"N0CALL-7"'})
-    S.main.set_text("Callsign", "n0call-7")  # typed letters become capitals
+    S.main.set_text("Primary Callsign", "n0call-7")  # typed letters become capitals
     command("Write Config", WRITTEN_OK)
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
-    expect("Callsign", S.main.text("Callsign"), "N0CALL-7")
+    expect("Callsign", S.main.text("Primary Callsign"), "N0CALL-7")
 
 
 def questions_ok():
     m = S.main
-    m.select("Mic-E Message", 7)
-    m.set_text("Path", "WIDE1-1,WIDE5-5")
-    expect("SmartBeaconing", m.checked("SmartBeaconing Enable"), False)
-    m.set_text("Auto TX Rate", "60")
+    m.select("Primary Mic-E Message", 7)
+    m.set_text("Primary Path", "WIDE1-1,WIDE5-5")
+    expect("SmartBeaconing", m.checked("Primary SmartBeaconing Enable"), False)
+    m.set_text("Primary Auto TX Rate", "60")
     dialog = open_telemetry()
-    set_checked(dialog, "Send Telemetry", True)
-    dialog.set_text("Definition Rate", "10")
+    set_checked(dialog, "Primary Send Telemetry", True)
+    dialog.set_text("Primary Definition Rate", "10")
     close_telemetry(dialog, "OK")
     want = expected_image(4, **{"primary.mic_e_message": "7", "primary.path": '"WIDE1-1,WIDE5-5"',
                                 "primary.auto_tx_rate": "60", "primary.send_telemetry": "1",
                                 "primary.telemetry_def_rate": "10"})
     command("Write Config", WRITTEN_OK, [(text, "OK") for text in QUESTIONS])
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
-    expect("Message", m.text("Mic-E Message"), "Emergency!")
+    expect("Message", m.text("Primary Mic-E Message"), "Emergency!")
 
 
 def question_cancel():
     before = tracker_bytes()
-    S.main.set_text("Callsign", "CANCEL-1")
+    S.main.set_text("Primary Callsign", "CANCEL-1")
     S.main.press("Write Config")
     answer(WRITE_CAPTION, "OK", QUESTIONS[0])
     answer(WRITE_CAPTION, "Cancel", QUESTIONS[1])
@@ -288,19 +291,19 @@ def save_and_load():
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     path = os.path.join(folder, "e2e.qv3")
-    S.main.set_text("Callsign", "SAVED-1")
+    S.main.set_text("Primary Callsign", "SAVED-1")
     file_dialog("Save", "Save As", "config1.qv3", path[:-4], "File Saved")  # the extension is added
     with open(path, "rb") as f:
         expect("file header", f.read(8).hex(), "5156334200010000")
     check('primary.callsign = "SAVED-1"' in qv3_lines("show", path), "qv3 show: no SAVED-1")
 
-    S.main.set_text("Callsign", "SAVED-2")
+    S.main.set_text("Primary Callsign", "SAVED-2")
     file_dialog("Save", "Save As", "config1.qv3", path, None, replace=True)
     wait_until("the file was not replaced", 10, lambda: 'primary.callsign = "SAVED-2"' in qv3_lines("show", path))
 
-    S.main.set_text("Callsign", "OTHER")
+    S.main.set_text("Primary Callsign", "OTHER")
     file_dialog("Load", "Open", "", path, "File Loaded")
-    expect("Callsign", S.main.text("Callsign"), "SAVED-2")
+    expect("Callsign", S.main.text("Primary Callsign"), "SAVED-2")
 
 
 def refused_character():
@@ -308,42 +311,42 @@ def refused_character():
     m, before, path = S.main, tracker_bytes(), os.path.join(work, "cafe.qv3")
     if os.path.exists(path):
         os.remove(path)
-    m.set_text("Status Text", "Café Ω 日本 🙂")
+    m.set_text("Primary Status Text", "Café Ω 日本 🙂")
     for button in ("Save", "Write Config"):
         m.press(button)
         answer("Quorvale3Config", "OK", "Status Text: the tracker cannot store the character 'Ω' (U+03A9).",
                picture="refused.png")
-        wait_until("Status Text has no focus", 10, lambda: m.focused("Status Text"))
+        wait_until("Status Text has no focus", 10, lambda: m.focused("Primary Status Text"))
     no_write_question()
     check(tracker_bytes() == before and not os.path.exists(path), "saved or written")
-    m.set_text("Status Text", "Café")
+    m.set_text("Primary Status Text", "Café")
     file_dialog("Save", "Save As", "config1.qv3", path, "File Saved")
     command("Write Config", WRITTEN_OK)
     # qv3 prints the byte 0xE9 as é (and UTF-8's two bytes as two other characters).
     check('primary.status_text = "Café"' in qv3_lines("show", path), "qv3 show: no Café in the file")
     expect("the tracker's status text", tracker_setting(4, "primary.status_text"), "Café")
-    m.set_text("Status Text", "other")
+    m.set_text("Primary Status Text", "other")
     command("Read Config", READ_OK)
-    expect("Status Text", m.text("Status Text"), "Café")
+    expect("Status Text", m.text("Primary Status Text"), "Café")
 
 
 def tab_switch():
     command("Read Config", READ_OK)
     m = S.main
-    m.set_text("Callsign", "TAB-1")
+    m.set_text("Primary Callsign", "TAB-1")
     m.switch_tab(1)
     secondary = tracker_setting(4, "secondary.callsign")
-    wait_until("the Secondary bank is not shown", 10, lambda: m.text("Callsign") == secondary)
-    m.set_text("Callsign", "TAB-2")
+    wait_until("the Secondary bank is not shown", 10, lambda: m.text("Secondary Callsign") == secondary)
+    m.set_text("Secondary Callsign", "TAB-2")
     for tab, kept in [(0, "TAB-1"), (1, "TAB-2"), (0, "TAB-1")]:
         m.switch_tab(tab)
-        wait_until(f"{kept} lost", 10, lambda: m.text("Callsign") == kept)
+        wait_until(f"{kept} lost", 10, lambda: m.text(f"{BANKS[tab]} Callsign") == kept)
 
 
 def keyboard_banks():
     """Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch banks from a field; the tab row is in the Tab order."""
     m = S.main
-    m.focus("Callsign")
+    m.focus("Primary Callsign")
 
     def tabs():  # (selected, focused) of each tab
         return [tuple(t.getState().contains(s) for s in (STATE_SELECTED, STATE_FOCUSED)) for t in m.tabs]
@@ -352,14 +355,15 @@ def keyboard_banks():
         press_key(key, held)  # the last three on the row of tabs, where the selected tab alone is focused
         on_row = not held & CONTROL
         want = [(i == bank, on_row and i == bank) for i in range(2)]
+        field = f"{BANKS[bank]} Callsign"
         wait_until(f"key {key:x}+{held}: tabs {tabs()}", 10, lambda: tabs() == want and
-                   m.text("Callsign") == ("TAB-1", "TAB-2")[bank] and m.focused("Callsign") != on_row)
+                   m.text(field) == ("TAB-1", "TAB-2")[bank] and m.focused(field) != on_row)
 
 
 def accessible_names():
     """Drop lists are named by their label, every control by a name of its own; two tabs, no hidden buttons."""
     m = Window(S.main.node)
-    keys = ("Timestamp", "Mic-E Message", "Mic-E Path", "Port")
+    keys = ("Primary Timestamp", "Primary Mic-E Message", "Primary Mic-E Path", "Port")
     expect("drop lists", [m.control(key).getRoleName() for key in keys], ["combo box"] * len(keys))
     expect("names said twice", sorted({n for n in m.names if m.names.count(n) > 1}), [])
     expect("tabs", [t.name for t in m.tabs], ["Primary", "Secondary"])
@@ -368,29 +372,30 @@ def accessible_names():
 def telemetry_dialog():
     d = open_telemetry()
     screenshot(d.node, os.path.join(work, "telemetry.png"))
-    expect("Channels", d.items("Channels"), ["1", "2", "3"])
-    set_checked(d, "Send Telemetry", True)
+    expect("Channels", d.items("Primary Channels"), ["1", "2", "3"])
+    set_checked(d, "Primary Send Telemetry", True)
     expect_enabled(d, True, TELEMETRY_FIELDS)
     # The keyboard order is the layout's: Channels comes last although it stands first.
-    for key in ("Definition Rate", "Definition Text", "OK", "Cancel", "Channels", "Send Telemetry"):
+    for key in ("Primary Definition Rate", "Primary Definition Text", "OK", "Cancel", "Primary Channels",
+                "Primary Send Telemetry"):
         press_key(KEY_TAB)
         wait_until(f"Tab did not reach {key}", 10, lambda: d.focused(key))
-    d.set_text("Definition Rate", "45")
+    d.set_text("Primary Definition Rate", "45")
     close_telemetry(d, "OK")
     # (what the dialog shows when it opens again, the next edit, how the dialog is closed); the close box keeps.
     for (key, shown), (edited, value), how in [
-            (("Definition Rate", "45"), ("Definition Rate", "50"), "Cancel"),
-            (("Definition Rate", "45"), ("Definition Rate", "55"), "close box"),
-            (("Definition Rate", "55"), ("Definition Text", "T1\nT2"), "OK"),
-            (("Definition Text", "T1\nT2"), ("Definition Rate", "60"), "Esc")]:
+            (("Primary Definition Rate", "45"), ("Primary Definition Rate", "50"), "Cancel"),
+            (("Primary Definition Rate", "45"), ("Primary Definition Rate", "55"), "close box"),
+            (("Primary Definition Rate", "55"), ("Primary Definition Text", "T1\nT2"), "OK"),
+            (("Primary Definition Text", "T1\nT2"), ("Primary Definition Rate", "60"), "Esc")]:
         d = open_telemetry()
         expect(f"{key} before {how}", d.text(key), shown)
         d.set_text(edited, value)
         close_telemetry(d, how)
 
     d = open_telemetry()
-    expect("rate after Esc", d.text("Definition Rate"), "55")
-    set_checked(d, "Send Telemetry", False)
+    expect("rate after Esc", d.text("Primary Definition Rate"), "55")
+    set_checked(d, "Primary Send Telemetry", False)
     expect_enabled(d, False, TELEMETRY_FIELDS)
     expect_enabled(d, True, ("OK", "Cancel"))
     close_telemetry(d, "Cancel")
@@ -444,7 +449,7 @@ def signals_during_a_write(when, signals, want_code, want_lines):
     if when == "Reading Version":
         use_tracker(4, "--reply-delay", "3000")
     want_image = expected_image(4, **{"primary.callsign": '"SIGNAL-1"'}) if want_lines == [FINISHING] else tracker_bytes()
-    S.main.set_text("Callsign", "SIGNAL-1")
+    S.main.set_text("Primary Callsign", "SIGNAL-1")
     S.main.press("Write Config")
     wait_until(f"no {when!r} in the status line", 30, lambda: S.main.text("Status line").startswith(when))
 
@@ -464,8 +469,9 @@ SCENARIOS = [
     ("start-up shows the defaults, model controls off", startup_defaults),
     ("Send NMEA and Mic-E clear each other, enabling follows", exclusions),
     ("Write Config before a read: Read Version First", write_before_read),
-    ("Read Config from a 128-byte model (2)", lambda: read_model(2, ["Serial Out High", "Serial 9600 Baud", "TX Twist",
-                                                                  "Edit Telemetry", "Send DAO"] + NON_RUX_CONTROLS)),
+    ("Read Config from a 128-byte model (2)", lambda: read_model(2, [
+        "Primary Serial Out High", "Primary Serial 9600 Baud", "Primary TX Twist", "Edit Telemetry", "Primary Send DAO"]
+        + NON_RUX_CONTROLS)),
     ("Read Config from a 256-byte model (4)", read_model_4),
     ("edited callsign written as qv3 encode's image", write_callsign),
     ("a character past Latin-1 refused; Café saved and written", refused_character),

@@ -30,7 +30,7 @@ def main():
         wait_until("no \"Read Config Successful\"", 60,
                    lambda: main_window.text("Status line") == "Read Config Successful")
         say("status field: Read Config Successful")
-        say(f"the form shows callsign {main_window.text('Callsign')}, path {main_window.text('Path')}")
+        say(f"the form shows callsign {main_window.text('Primary Callsign')}, path {main_window.text('Primary Path')}")
         screenshot(main_window.node, picture)
         say(f"screenshot of the window: {os.path.relpath(picture)}")
         main_window.press("Quit")

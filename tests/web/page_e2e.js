@@ -116,7 +116,7 @@ for (let model = 1; model <= 6; ++model) {
   scenario(`model ${model}: read, write, verify, save`, tracker(`--model ${model}`), async ({ page, downloads }) => {
     await click(page, 'Read Config');
     await until(page, is('Read Config Successful'));
-    await type(page, 'Callsign', `n0tst-${model}`);
+    await type(page, 'Primary Callsign', `n0tst-${model}`);
     await click(page, 'Write Config');
     await until(page, is('Config Written Successfully!'));
     // ESC "D" 0xAA 0x55 and the 256 image bytes, each byte followed by its 10 ms pause.
@@ -155,7 +155,7 @@ scenario('a cancelled question sends nothing', tracker('--model 4'), async ({ pa
   await click(page, 'Read Version');
   await until(page, startsWith('Version Read'));
   const before = (await port(page)).written.length;
-  await type(page, 'Path', 'WIDE5-5');
+  await type(page, 'Primary Path', 'WIDE5-5');
   await click(page, 'Write Config');
   await page.waitForSelector('#question[open]', { timeout: kTimeoutMs });
   await click(page, 'Cancel');
@@ -210,7 +210,7 @@ scenario('the telemetry dialog keeps a read going under it', tracker('--model 3'
   await page.waitForSelector('#telemetry-window:not([open])', { timeout: kTimeoutMs });
 });
 
-scenario('ports chosen by a click, held by another tab; banks as tabs', [{ options: '--model 4', granted: false }], async ({ page, context }) => {
+scenario('ports chosen by a click, held by another tab; banks as tabs, fields named for the bank', [{ options: '--model 4', granted: false }], async ({ page, context }) => {
   // The page asks for a port only from the button's click (this driver's calls count as gestures).
   if (await page.evaluate(() => window.fakeSerial.requests) !== 0) fail('requestPort without a click');
   await page.evaluate(() => { window.fakeSerial.chooser = 0; });
@@ -222,11 +222,33 @@ scenario('ports chosen by a click, held by another tab; banks as tabs', [{ optio
   await page.bringToFront();
   await click(page, 'Read Config');
   await until(page, is('Could not open Com Port USB 0403:6001 (another tab of this page is using it)'));
-  await type(page, 'Callsign', 'AB1CD');
-  for (const [tab, callsign] of [['Secondary', 'NOCALL'], ['Primary', 'AB1CD']]) {
+  await type(page, 'Primary Callsign', 'AB1CD');
+  for (const [tab, callsign] of [['Secondary', 'NOCALL'], ['Primary', 'AB1CD']]) {  // the same field, named for the bank
     await (await find(page, `${tab}[role="tab"]`)).click();
-    await page.waitForFunction((c) => document.querySelector('[aria-label="Callsign"]').value === c, { timeout: kTimeoutMs }, callsign);
+    await page.waitForFunction((n, c) => document.querySelector(`[aria-label="${n}"]`)?.value === c, { timeout: kTimeoutMs }, `${tab} Callsign`, callsign);
+    if (await page.$(`::-p-aria(${tab === 'Primary' ? 'Secondary' : 'Primary'} Path)`)) fail(`a field still named for the other bank`);
   }
+});
+
+// The laid-out window, with two adapters of one kind: no box overlaps a group's caption or another box,
+// no text is cut off, a list narrower than an item shows the chosen one whole ("USB 0403:6001 #2").
+scenario('the laid-out boxes: no overlaps, no text cut off', [...tracker('--model 4'), ...tracker('--model 4')], async ({ page }) => {
+  await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').options.length === 2, { timeout: kTimeoutMs });
+  await page.select('[aria-label="Port"]', 'USB 0403:6001 #2');
+  const faults = await page.$eval('#main-window .surface', (surface) => {
+    const boxes = [...surface.children, ...surface.querySelectorAll('.group-caption')].filter((e) => !e.matches('.group, .tab-frame'));
+    const [said, rect] = [(e) => `"${e.getAttribute('aria-label') || e.textContent}"`, (e) => e.getBoundingClientRect()];
+    const apart = (r, q) => Math.min(r.right, q.right) - Math.max(r.left, q.left) <= 1 || Math.min(r.bottom, q.bottom) - Math.max(r.top, q.top) <= 1;
+    return boxes.flatMap((a, i) => boxes.slice(i + 1).filter((b) => !apart(rect(a), rect(b))).map((b) => `${said(a)} overlaps ${said(b)}`))
+      .concat(boxes.filter((e) => !e.matches('input, select') && e.scrollWidth > e.clientWidth).map((e) => `${said(e)} cut off`))
+      .concat([...surface.querySelectorAll('select')].filter((list) => {
+        const fitted = surface.appendChild(Object.assign(list.cloneNode(true), { id: '', style: 'width: auto' }));
+        const narrow = fitted.offsetWidth > list.offsetWidth;
+        fitted.remove();
+        return narrow && list.title !== list.value;
+      }).map((list) => `${said(list)} hides "${list.value}"`));
+  });
+  if (faults.length > 0) fail(faults.join(', '));
 });
 
 scenario('without Web Serial: device buttons off, files still load and save', null, async ({ page, downloads }) => {
@@ -237,7 +259,7 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
   qv3Run('save', `${file}.txt`, '-o', file);
   const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: kTimeoutMs }), click(page, 'Load')]);
   await chooser.accept([file]);
-  await page.waitForFunction(() => document.querySelector('[aria-label="Callsign"]').value === 'N0TST-6', { timeout: kTimeoutMs });
+  await page.waitForFunction(() => document.querySelector('[aria-label="Primary Callsign"]').value === 'N0TST-6', { timeout: kTimeoutMs });
   await click(page, 'Save');
   same((await download(downloads)).bytes, fs.readFileSync(file), 'saved again');
 });

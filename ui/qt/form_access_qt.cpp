@@ -134,4 +134,9 @@ void set_focus(WindowHandle window, int id) {
     if (widget != nullptr) widget->setFocus(Qt::OtherFocusReason);
 }
 
+// Qt tells the accessibility bus of the new name (a NameChanged event).
+void set_control_name(WindowHandle window, int id, std::string_view name) {
+    if (QWidget* widget = control_widget(window, id)) widget->setAccessibleName(qstring_of(name));
+}
+
 }  // namespace qv3

@@ -53,4 +53,9 @@ bool is_enabled(WindowHandle window, int id) { return qv3_dom_is_enabled(window_
 
 void set_focus(WindowHandle window, int id) { qv3_dom_set_focus(window_of(window), id); }
 
+void set_control_name(WindowHandle window, int id, std::string_view name) {
+    const std::string value(name.substr(0, name.find('\0')));
+    qv3_dom_set_name(window_of(window), id, value.c_str());
+}
+
 }  // namespace qv3

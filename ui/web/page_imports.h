@@ -24,6 +24,8 @@ void qv3_dom_clear_list(int window, int id);
 void qv3_dom_set_enabled(int window, int id, int enabled);
 int qv3_dom_is_enabled(int window, int id);
 void qv3_dom_set_focus(int window, int id);
+// The control's accessible name (its aria-label).
+void qv3_dom_set_name(int window, int id, const char* name);
 
 // Shows a dialog built earlier, modal in the page; the module goes on meanwhile.
 void qv3_dom_show_dialog(int window);

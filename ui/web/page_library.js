@@ -21,6 +21,7 @@ mergeInto(LibraryManager.library, {
   qv3_dom_set_enabled: function (window, id, enabled) { Module.page.setEnabled(window, id, enabled !== 0); },
   qv3_dom_is_enabled: function (window, id) { return Module.page.isEnabled(window, id) ? 1 : 0; },
   qv3_dom_set_focus: function (window, id) { Module.page.setFocus(window, id); },
+  qv3_dom_set_name: function (window, id, name) { Module.page.setName(window, id, UTF8ToString(name)); },
   qv3_dom_show_dialog: function (window) { Module.page.showDialog(window); },
   qv3_dom_close_dialog: function (window) { Module.page.closeDialog(window); },
   qv3_dom_ask: function (caption, text, withCancel) {

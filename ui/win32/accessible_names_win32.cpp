@@ -10,6 +10,7 @@
 
 #include "files/system_text_win32.h"
 #include "ui/control_names.h"
+#include "ui/form_access.h"
 
 namespace qv3 {
 namespace {
@@ -37,15 +38,22 @@ IAccPropServices* annotation_service() {
 }  // namespace
 
 void name_controls(HWND dialog, const DialogLayout& layout) {
+    const auto handle = reinterpret_cast<WindowHandle>(dialog);
+    for (const LayoutControl& control : layout.controls) {
+        // A bank's controls are named for the bank shown by the shared form (name_bank_controls).
+        if (is_named_control(control) && control.bank != BankScope::Selected) {
+            set_control_name(handle, control.id, control_name(layout, control.id));
+        }
+    }
+}
+
+void set_control_name(WindowHandle window, int id, std::string_view name) {
+    const HWND control = GetDlgItem(reinterpret_cast<HWND>(window), id);
+    const std::wstring wide = wide_text(name);
+    if (control == nullptr || wide.empty()) return;
     IAccPropServices* service = annotation_service();
     if (service == nullptr) return;
-    for (const LayoutControl& control : layout.controls) {
-        if (!is_named_control(control)) continue;
-        const HWND window = GetDlgItem(dialog, control.id);
-        const std::wstring name = wide_text(control_name(layout, control.id));
-        if (window == nullptr || name.empty()) continue;
-        service->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name.c_str());
-    }
+    service->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, wide.c_str());
     service->Release();
 }
 

@@ -204,6 +204,7 @@
       case Kind.ComboEdit:
         el = document.createElement('select');
         el.setAttribute('aria-label', c.name);
+        if (c.kind === Kind.ComboEdit) el.addEventListener('change', () => showWhole(c.kind, el));
         place(el, c, kListHeightDu);
         break;
       default:
@@ -240,6 +241,7 @@
     } else if (el.tagName === 'SELECT') {
       const index = [...el.options].findIndex((o) => o.text === text);
       if (index >= 0) el.selectedIndex = index;
+      showWhole(c.kind, el);
     } else if (c.kind !== Kind.Tabs) {
       el.textContent = text;
     }
@@ -267,7 +269,14 @@
       });
     } else if (c.el.tagName === 'SELECT') {
       c.el.selectedIndex = index >= 0 && index < c.el.options.length ? index : -1;
+      showWhole(c.kind, c.el);
     }
+  }
+
+  // The port box is narrower than some ports' names ("USB 0403:6001 #2", the second adapter
+  // of a kind): its title shows the chosen one whole.
+  function showWhole(kind, el) {
+    if (kind === Kind.ComboEdit) el.title = el.selectedIndex >= 0 ? el.options[el.selectedIndex].text : '';
   }
 
   function addItem(window, id, text) {
@@ -314,6 +323,9 @@
       c.el.focus();
     }
   }
+
+  // The name a screen reader says: a bank's fields say the bank shown ("Primary Callsign").
+  function setName(window, id, name) { const c = control(window, id); if (c) c.el.setAttribute('aria-label', name); }
 
   // --- dialogs ------------------------------------------------------------------
 
@@ -474,7 +486,7 @@
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
-      clearList, setEnabled, isEnabled, setFocus, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      clearList, setEnabled, isEnabled, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
       log: (line) => console.log(line),
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
