@@ -229,6 +229,32 @@ scenario('ports chosen by a click, held by another tab; banks as tabs', [{ optio
   }
 });
 
+// Real key presses: [keys, the bank then shown, whether the focus is on the selected tab, else in
+// Callsign]. The Alt keys from a field (browsers keep the Ctrl ones); the tab row's keys move focus
+// and selection together, round. Then the tab panel and the group boxes hold their controls.
+scenario('bank keys, the row of tabs, its panel and the group boxes', tracker('--model 4'), async ({ page }) => {
+  await type(page, 'Callsign', 'AB1CD');
+  for (const [keys, bank, onRow] of [['Alt+PageDown', 1, false], ['Alt+PageUp', 0, false], ['Shift+Tab', 0, true],
+    ['ArrowRight', 1, true], ['ArrowRight', 0, true], ['ArrowLeft', 1, true], ['Home', 0, true], ['End', 1, true]]) {
+    for (const key of keys.split('+')) await page.keyboard.down(key);
+    for (const key of keys.split('+').reverse()) await page.keyboard.up(key);
+    await page.waitForFunction(([b, row]) => document.querySelector('[aria-label="Callsign"]').value === ['AB1CD', 'NOCALL'][b] &&
+      document.querySelector('[aria-selected="true"]').textContent === ['Primary', 'Secondary'][b] &&
+      document.activeElement.getAttribute(row ? 'aria-selected' : 'aria-label') === (row ? 'true' : 'Callsign'),
+    { timeout: kTimeoutMs }, [bank, onRow]).catch(() => fail(`${keys}: not bank ${bank}, focus ${onRow ? 'on its tab' : 'in Callsign'}`));
+  }
+  const tree = await page.accessibility.snapshot({ interestingOnly: false });
+  const node = (under, role, name) => (under.role === role && under.name === name ? under
+    : (under.children || []).map((c) => node(c, role, name)).find(Boolean));
+  const panel = node(tree, 'tabpanel', 'Secondary') || fail('no tab panel named by the selected tab');
+  for (const [within, group, role, name] of [[panel, 'Timing', 'textbox', 'Auto TXD'], [panel, 'Mic-E', 'combobox', 'Mic-E Path'],
+    [tree, 'Configure', 'combobox', 'Port']]) {
+    if (!node(node(within, 'group', group) || {}, role, name)) fail(`no ${name} in the group ${group}`);
+  }
+  if (!await page.$$eval('[role="tab"]', (tabs) => tabs.every((t) => document.getElementById(t.getAttribute('aria-controls'))
+    ?.contains(document.querySelector('[aria-label="Callsign"]'))))) fail('a tab controls no panel holding the form');
+});
+
 scenario('without Web Serial: device buttons off, files still load and save', null, async ({ page, downloads }) => {
   if (await page.$eval('#no-serial', (e) => e.hidden)) fail('no word about the browser');
   if (!(await (await find(page, 'Read Config[role="button"]')).evaluate((b) => b.disabled))) fail('Read Config enabled');
