@@ -478,6 +478,42 @@
     });
   }
 
+  // Without Web Serial the port box and "Choose port..." are disabled: each
+  // carries the short reason shown beside them, which points to #no-serial.
+  function sayWhyNoPort() {
+    const reason = document.getElementById('no-serial-reason');
+    reason.hidden = false;
+    document.getElementById('port-hint').hidden = true;
+    // The port box: the main window's one list typed into.
+    const box = [...windows.get(kMainWindow).controls.values()].find((c) => c.kind === Kind.ComboEdit);
+    for (const el of [document.getElementById('choose-port'), box && box.el]) {
+      if (el) el.setAttribute('aria-describedby', reason.id);
+    }
+  }
+
+  // The install files #no-serial names become links only where the site has
+  // them: a page hosted without them would otherwise offer links that fail.
+  // A site that answers every address with a page (text/html) has none.
+  async function linkDownloads() {
+    const names = [...document.querySelectorAll('#no-serial code.download')];
+    const found = await Promise.all(names.map(async (name) => {
+      try {
+        const reply = await fetch(name.textContent, { method: 'HEAD', cache: 'no-store', signal: AbortSignal.timeout(10000) });
+        return reply.ok && !(reply.headers.get('Content-Type') || '').startsWith('text/html');
+      } catch (error) {
+        return false;
+      }
+    }));
+    names.forEach((name, i) => {
+      if (!found[i]) return;
+      const link = document.createElement('a');
+      link.href = name.textContent;
+      name.replaceWith(link);
+      link.append(name);
+    });
+    document.getElementById('downloads-elsewhere').hidden = found.every(Boolean);
+  }
+
   // --- start ------------------------------------------------------------------------------
 
   // The bank a key asks for from any control: 1 next, -1 previous, else undefined.
@@ -544,6 +580,7 @@
     } else {
       chooser.disabled = true;
       document.getElementById('no-serial').hidden = false;
+      linkDownloads();
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
@@ -553,6 +590,7 @@
     const instance = await createQv3Module({ page, serialBridge: bridge });
     instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
     module = instance;
+    if (!hasSerial) sayWhyNoPort();
     if (await writeWasInterrupted()) call('web_note_interrupted_write');
     document.addEventListener('keydown', (event) => {
       const step = bankStep(event);
