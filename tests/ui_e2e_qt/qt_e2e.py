@@ -363,6 +363,7 @@ def accessible_names():
     expect("drop lists", [m.control(key).getRoleName() for key in keys], ["combo box"] * len(keys))
     expect("names said twice", sorted({n for n in m.names if m.names.count(n) > 1}), [])
     expect("tabs", [t.name for t in m.tabs], ["Primary", "Secondary"])
+    expect("the port box's field", m._field_of(m.control("Port")).name, "Port")
 
 
 def telemetry_dialog():
