@@ -45,9 +45,10 @@ std::string selected_port_name(const App& app);
 // shown until now again.
 void on_tab_changed(App& app, int tab_index);
 
-// Ctrl+Tab and Ctrl+PgDn (step 1), Ctrl+Shift+Tab and Ctrl+PgUp (step -1),
-// from any control of the window: the tab control selects the next or the
-// previous bank, round, and on_tab_changed follows.
+// Ctrl+Tab, Ctrl+PgDn and Alt+PgDn (step 1), Ctrl+Shift+Tab, Ctrl+PgUp and
+// Alt+PgUp (step -1), from any control of the window: the tab control selects
+// the next or the previous bank, round, and on_tab_changed follows. A browser
+// keeps the Ctrl keys for its own tabs, so the page has the Alt keys alone.
 void on_bank_key(App& app, int step);
 
 // Asked before quitting while a write is going out, captioned

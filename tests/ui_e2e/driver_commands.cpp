@@ -250,8 +250,9 @@ std::string unhover() {
     return IsWindowVisible(tip) ? err("the tooltip stays up") : ok();
 }
 
-// The Esc key, through the target thread's message loop to the focused control.
-std::string press_escape() {
+// A key (with Alt held: as the system sends it, WM_SYSKEYDOWN with the Alt
+// bit), through the target thread's message loop to the focused control.
+std::string press_key(UINT key, bool alt) {
     if (target == nullptr) return err("no window");
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -260,11 +261,11 @@ std::string press_escape() {
     // either way the key passes the window's dialog keyboard handling.
     HWND receiver = info.hwndFocus;
     if (receiver == nullptr || (receiver != target && !IsChild(target, receiver))) receiver = target;
-    const UINT scan = MapVirtualKeyA(VK_ESCAPE, MAPVK_VK_TO_VSC);
-    const LPARAM down = static_cast<LPARAM>(1u | (scan << 16));
-    const LPARAM up = static_cast<LPARAM>(1u | (scan << 16) | (1u << 30) | (1u << 31));
-    if (!PostMessageA(receiver, WM_KEYDOWN, VK_ESCAPE, down)) return err("post failed");
-    PostMessageA(receiver, WM_KEYUP, VK_ESCAPE, up);
+    const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+    const LPARAM down = static_cast<LPARAM>(1u | (scan << 16) | (alt ? 1u << 29 : 0u));
+    const LPARAM up = static_cast<LPARAM>(down | (1u << 30) | (1u << 31));
+    if (!PostMessageA(receiver, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, down)) return err("post failed");
+    PostMessageA(receiver, alt ? WM_SYSKEYUP : WM_KEYUP, key, up);
     return ok();
 }
 
@@ -371,7 +372,11 @@ std::string run_command(const std::vector<std::string>& fields, bool& done) {
     if (name == "close" && args.has(0)) {
         return PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0) ? ok() : err("post failed");
     }
-    if (name == "escape" && args.has(0)) return press_escape();
+    if (name == "escape" && args.has(0)) return press_key(VK_ESCAPE, false);
+    if (name == "alt-key" && args.has(1)) {
+        const std::optional<int> key = args.num(0);
+        return key && *key > 0 && *key < 256 ? press_key(static_cast<UINT>(*key), true) : err("bad key");
+    }
     if (name == "tooltip-tools" && args.has(0)) return tooltip_tools();
     if (name == "hover" && args.has(2)) return with_control(args, hover);
     if (name == "unhover" && args.has(0)) return unhover();

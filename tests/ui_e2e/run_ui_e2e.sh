@@ -409,6 +409,9 @@ tab_switch() {
   ask "set|1000|TAB-2" && ask "tab|1006|0" && expect "text|1000" "TAB-1" || return 1
   ask "tab|1006|1" && expect "text|1000" "TAB-2" && ask "tab|1006|0" && expect "text|1000" "TAB-1" || return 1
   grep -q 'SetHwndPropStr (.* L"Secondary Callsign")$' "$work/app.log" || { why="no Secondary Callsign"; return 1; }
+  # Alt+PgDn (VK_NEXT, 34) and Alt+PgUp (VK_PRIOR, 33), the bank keys the page shares.
+  ask "alt-key|34" && ask "wait-text|1000|TAB-2|10000" && expect "tab-sel|1006" "1" &&
+    ask "alt-key|33" && ask "wait-text|1000|TAB-1|10000" && expect "tab-sel|1006" "0"
 }
 
 # open_telemetry: the dialog is open and driven; focus on "Send Telemetry".

@@ -18,7 +18,7 @@ KEY_HOME = 0xFF50
 KEY_DOWN = 0xFF54
 KEY_RETURN = 0xFF0D
 KEY_LEFT, KEY_RIGHT, KEY_PAGE_UP, KEY_PAGE_DOWN = 0xFF51, 0xFF53, 0xFF55, 0xFF56
-SHIFT, CONTROL = 1, 4  # modifier masks
+SHIFT, CONTROL, ALT = 1, 4, 8  # modifier masks
 
 
 class Failure(Exception):
@@ -220,7 +220,7 @@ def close_window(caption):
 
 
 def press_key(keysym, modifiers=0):
-    """A key stroke on the focused window (Escape is 0xff1b), with the modifiers (SHIFT | CONTROL) held."""
+    """A key stroke on the focused window (Escape is 0xff1b), with the modifiers (SHIFT | CONTROL | ALT) held."""
     pyatspi.Registry.generateKeyboardEvent(modifiers, None, pyatspi.KEY_LOCKMODIFIERS)
     pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
     pyatspi.Registry.generateKeyboardEvent(modifiers, None, pyatspi.KEY_UNLOCKMODIFIERS)

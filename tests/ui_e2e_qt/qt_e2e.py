@@ -13,7 +13,7 @@ import time
 import x11_window
 from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_SELECTED
 
-from atspi_window import (CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
+from atspi_window import (ALT, CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
                           Failure, Window, application, close_window, log_tail, node_gone, press_key, screenshot,
                           top_window, wait_until, window_gone)
 
@@ -344,16 +344,18 @@ def tab_switch():
 
 
 def keyboard_banks():
-    """Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch banks from a field; the tab row is in the Tab order."""
+    """Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn, Ctrl+PgUp, Alt+PgDn and Alt+PgUp switch banks from a field; the tab row
+    is in the Tab order."""
     m = S.main
     m.focus("Primary Callsign")
 
     def tabs():  # (selected, focused) of each tab
         return [tuple(t.getState().contains(s) for s in (STATE_SELECTED, STATE_FOCUSED)) for t in m.tabs]
     for key, held, bank in [(KEY_TAB, CONTROL, 1), (KEY_TAB, CONTROL | SHIFT, 0), (KEY_PAGE_DOWN, CONTROL, 1),
-                            (KEY_PAGE_UP, CONTROL, 0), (KEY_TAB, SHIFT, 0), (KEY_RIGHT, 0, 1), (KEY_LEFT, 0, 0)]:
+                            (KEY_PAGE_UP, CONTROL, 0), (KEY_PAGE_DOWN, ALT, 1), (KEY_PAGE_UP, ALT, 0),
+                            (KEY_TAB, SHIFT, 0), (KEY_RIGHT, 0, 1), (KEY_LEFT, 0, 0)]:
         press_key(key, held)  # the last three on the row of tabs, where the selected tab alone is focused
-        on_row = not held & CONTROL
+        on_row = not held & (CONTROL | ALT)
         want = [(i == bank, on_row and i == bank) for i in range(2)]
         field = f"{BANKS[bank]} Callsign"
         wait_until(f"key {key:x}+{held}: tabs {tabs()}", 10, lambda: tabs() == want and
@@ -367,6 +369,7 @@ def accessible_names():
     expect("drop lists", [m.control(key).getRoleName() for key in keys], ["combo box"] * len(keys))
     expect("names said twice", sorted({n for n in m.names if m.names.count(n) > 1}), [])
     expect("tabs", [t.name for t in m.tabs], ["Primary", "Secondary"])
+    expect("the port box's field", m._field_of(m.control("Port")).name, "Port")
 
 
 def telemetry_dialog():
@@ -479,7 +482,7 @@ SCENARIOS = [
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),
     ("a tab switch keeps the edits of each bank", tab_switch),
-    ("Ctrl+Tab, Ctrl+PgDn... and the tab row switch banks", keyboard_banks),
+    ("Ctrl+Tab, Ctrl+PgDn, Alt+PgDn... and the tab row switch banks", keyboard_banks),
     ("screen readers: names by label, once each, two tabs", accessible_names),
     ("telemetry dialog: OK, Cancel, close box, Esc, keyboard order", telemetry_dialog),
 ] + [(f"{how} ends the program with exit code 0", lambda how=how: ends_with_exit_code_0(how))

@@ -234,6 +234,10 @@ void build_dialog(QWidget& dialog, const DialogLayout& layout, QtForm& form) {
         // The layout's name for every control a screen reader says by name;
         // the status line's name is its text.
         if (control.kind != ControlKind::StatusText) widget->setAccessibleName(text_of(control_name(layout, control.id)));
+        // An editable box's field is what a screen reader lands on: it says the box's name.
+        if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && box->lineEdit() != nullptr) {
+            box->lineEdit()->setAccessibleName(widget->accessibleName());
+        }
         if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
             focus_order.push_back(tabs->tabBar());
         } else if (takes_focus(control.kind)) {

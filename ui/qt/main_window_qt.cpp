@@ -42,10 +42,12 @@ void forward_events(QtMainWindow& main, App& app) {
     if (auto* box = qobject_cast<QComboBox*>(control_widget(app.window, IDC_PORT))) {
         on_port_box_opening(box, [box] { list_ports_with_descriptions(*box); });
     }
-    // The bank keys of a Windows property sheet, from any control of the window.
+    // The bank keys of a Windows property sheet, from any control of the window,
+    // and Alt+PgDn and Alt+PgUp, the ones a browser lets through to the page.
     for (const auto& [keys, step] : {std::pair{Qt::CTRL | Qt::Key_Tab, 1}, std::pair{Qt::CTRL | Qt::Key_PageDown, 1},
+                                     std::pair{Qt::ALT | Qt::Key_PageDown, 1},
                                      std::pair{Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1},
-                                     std::pair{Qt::CTRL | Qt::Key_PageUp, -1}}) {
+                                     std::pair{Qt::CTRL | Qt::Key_PageUp, -1}, std::pair{Qt::ALT | Qt::Key_PageUp, -1}}) {
         auto* bank_key = new QShortcut(QKeySequence(keys), &main.window);
         QObject::connect(bank_key, &QShortcut::activated, &main.window, [&app, step] { on_bank_key(app, step); });
     }

@@ -82,12 +82,23 @@ bool key_down(SHORT state) { return (state & 0x8000) != 0; }
 }  // namespace
 
 bool forward_bank_key(HWND window, const MSG& message) {
-    if (message.message != WM_KEYDOWN || !key_down(GetKeyState(VK_CONTROL)) || key_down(GetKeyState(VK_MENU))) {
-        return false;
-    }
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
     if (message.hwnd != window && !IsChild(window, message.hwnd)) return false;
     App* app = app_of(window);
     if (app == nullptr) return false;
+    // Alt+PgDn and Alt+PgUp, the bank keys a browser lets through to the page,
+    // work here too. The key goes on to the window afterwards: a key pressed
+    // with Alt that the window never saw would make the Alt key's release
+    // open the window menu, as Alt pressed alone does.
+    if (message.message == WM_SYSKEYDOWN) {
+        const bool alt_alone = (HIWORD(message.lParam) & KF_ALTDOWN) != 0 && !key_down(GetKeyState(VK_CONTROL)) &&
+                               !key_down(GetKeyState(VK_SHIFT));
+        if (alt_alone && (message.wParam == VK_NEXT || message.wParam == VK_PRIOR)) {
+            on_bank_key(*app, message.wParam == VK_NEXT ? 1 : -1);
+        }
+        return false;
+    }
+    if (!key_down(GetKeyState(VK_CONTROL)) || key_down(GetKeyState(VK_MENU))) return false;
     switch (message.wParam) {
         case VK_TAB:
             on_bank_key(*app, key_down(GetKeyState(VK_SHIFT)) ? -1 : 1);

@@ -18,6 +18,8 @@
     return m.width > 0 && height > 0 ? [m.width / 52 / 4, height / 8] : [1.5, 1.625];
   })();
   const kListHeightDu = 12;  // a closed drop list; the table's height includes the open list
+  const kTabRowPx = 19;  // the row of tab captions above the tab page (page.css, .tab-page)
+  const kFramePx = 1;  // the frame of a group box or the tab page, inside which their controls are placed
   const kMaxUploadBytes = 1 << 20;  // what the settings text allows; a .qv3 file is a few hundred bytes
 
   // What the page shares with the C++ comes from its headers (seam_table.js, made by the build).
@@ -35,11 +37,32 @@
 
   function px(du, scale) { return `${Math.round(du * scale)}px`; }
 
-  function place(el, c, height = c.height) {
-    el.style.left = px(c.x, kDuX);
-    el.style.top = px(c.y, kDuY);
+  // At the control's place in the dialog, whatever element it stands in:
+  // origin is that element's top left corner in the dialog, in pixels.
+  function place(el, c, height = c.height, origin = { left: 0, top: 0 }) {
+    el.style.left = `${Math.round(c.x * kDuX) - origin.left}px`;
+    el.style.top = `${Math.round(c.y * kDuY) - origin.top}px`;
     el.style.width = px(c.width, kDuX);
     el.style.height = px(height, kDuY);
+  }
+
+  function inside(c, rect) {
+    const height = c.kind === Kind.DropList || c.kind === Kind.ComboEdit ? kListHeightDu : c.height;
+    return c.x >= rect.x && c.y >= rect.y && c.x + c.width <= rect.x + rect.width && c.y + height <= rect.y + rect.height;
+  }
+
+  // The element a control stands in: the innermost group box or tab page,
+  // among those still open, whose rectangle holds it, else the dialog's
+  // surface. A row outside a box closes it, so each holds a run of the
+  // table's rows and the keyboard order stays the table's.
+  function holderOf(w, c) {
+    while (w.holders.length > 0 && !inside(c, w.holders[w.holders.length - 1].rect)) w.holders.pop();
+    return w.holders.length > 0 ? w.holders[w.holders.length - 1] : { el: w.surface, origin: { left: 0, top: 0 } };
+  }
+
+  function openHolder(w, el, rect, origin) {
+    el.classList.add('holder');
+    w.holders.push({ el, rect, origin });
   }
 
   function control(window, id) {
@@ -106,7 +129,7 @@
       root.append(close);
     }
     root.append(surface);
-    windows.set(window, { root, surface, controls: new Map() });
+    windows.set(window, { root, surface, controls: new Map(), holders: [] });
   }
 
   function forwardClick(window, id) {
@@ -114,27 +137,63 @@
     else call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.Click, id]);
   }
 
+  // The row of tabs (the WAI-ARIA tabs pattern): the arrow keys move the
+  // focus and the selection together, round; Home and End go to the first and
+  // the last tab. The page under them is the one tab panel, labelled by the
+  // selected tab, that holds the controls standing on it.
+  function addTabs(window, c, origin) {
+    const w = windows.get(window);
+    const el = document.createElement('div');
+    el.className = 'tab-frame';
+    const list = document.createElement('div');
+    list.setAttribute('role', 'tablist');
+    list.className = 'tabs';
+    list.addEventListener('keydown', (event) => {
+      if (event.altKey || event.ctrlKey || event.metaKey || event.shiftKey) return;
+      const count = list.children.length;
+      const current = getSelection(window, c.id);
+      const next = { ArrowRight: current + 1, ArrowLeft: current - 1, Home: 0, End: count - 1 }[event.key];
+      if (next === undefined || count === 0) return;
+      event.preventDefault();
+      chooseTab(window, c.id, (next + count) % count);
+    });
+    const panel = document.createElement('div');
+    panel.className = 'tab-page';
+    panel.id = `${elementId(window, c.id)}-panel`;
+    panel.setAttribute('role', 'tabpanel');
+    el.append(list, panel);
+    el.tabList = list;
+    el.tabPanel = panel;
+    place(el, c, c.height, origin);
+    // The panel stands below the row of tab captions.
+    openHolder(w, panel, c, { left: Math.round(c.x * kDuX) + kFramePx, top: Math.round(c.y * kDuY) + kTabRowPx + kFramePx });
+    return el;
+  }
+
+  // A group box holds the controls inside its frame, named by its caption.
+  function addGroup(window, c, origin) {
+    const el = document.createElement('fieldset');
+    el.className = 'group';
+    if (c.text) {
+      const caption = document.createElement('legend');
+      caption.className = 'group-caption';
+      caption.textContent = c.text;
+      el.append(caption);
+    }
+    place(el, c, c.height, origin);
+    openHolder(windows.get(window), el, c, { left: Math.round(c.x * kDuX) + kFramePx, top: Math.round(c.y * kDuY) + kFramePx });
+    return el;
+  }
+
   function addControl(window, c) {
     const w = windows.get(window);
+    const holder = holderOf(w, c);
+    const origin = holder.origin;
     let el;
     switch (c.kind) {
-      case Kind.Tabs: {
-        el = document.createElement('div');
-        el.className = 'tab-frame';
-        const list = document.createElement('div');
-        list.setAttribute('role', 'tablist');
-        list.className = 'tabs';
-        list.addEventListener('keydown', (event) => {
-          const step = { ArrowRight: 1, ArrowLeft: -1 }[event.key];
-          if (step) { event.preventDefault(); call('web_on_bank_key', ['number'], [step]); }
-        });
-        const pageFrame = document.createElement('div');
-        pageFrame.className = 'tab-page';
-        el.append(list, pageFrame);
-        el.tabList = list;
-        place(el, c);
+      case Kind.Tabs:
+        el = addTabs(window, c, origin);
         break;
-      }
       case Kind.Label:
       case Kind.Unit:
         // A label names its control for the browser; a unit only stands beside it.
@@ -142,26 +201,16 @@
         if (c.kind === Kind.Label) el.htmlFor = elementId(window, c.describes);
         el.className = c.kind === Kind.Label ? 'label' : 'unit';
         el.textContent = c.text;
-        place(el, c);
+        place(el, c, c.height, origin);
         break;
       case Kind.StatusText:
         el = document.createElement('div');
         el.setAttribute('role', 'status');
         el.className = 'status';
-        place(el, c);
+        place(el, c, c.height, origin);
         break;
       case Kind.GroupBox:
-        el = document.createElement('div');
-        el.className = 'group';
-        el.setAttribute('role', 'group');
-        el.setAttribute('aria-label', c.text);
-        if (c.text) {
-          const caption = document.createElement('span');
-          caption.className = 'group-caption';
-          caption.textContent = c.text;
-          el.append(caption);
-        }
-        place(el, c);
+        el = addGroup(window, c, origin);
         break;
       case Kind.Edit:
         el = document.createElement(c.rules & Rule.MultiLine ? 'textarea' : 'input');
@@ -177,7 +226,7 @@
         if (c.rules & Rule.UpperCase) {
           el.addEventListener('input', () => call('web_typed', ['number', 'number'], [window, c.id]));
         }
-        place(el, c);
+        place(el, c, c.height, origin);
         break;
       case Kind.CheckBox: {
         el = document.createElement('input');
@@ -187,8 +236,8 @@
         const box = document.createElement('label');
         box.className = 'check';
         box.append(el, document.createTextNode(c.text));
-        place(box, c);
-        w.surface.append(box);
+        place(box, c, c.height, origin);
+        holder.el.append(box);
         break;
       }
       case Kind.Button:
@@ -198,20 +247,20 @@
         if (c.name && c.name !== c.text) el.setAttribute('aria-label', c.name);
         if (c.rules & Rule.Default) el.classList.add('default');
         el.addEventListener('click', () => forwardClick(window, c.id));
-        place(el, c);
+        place(el, c, c.height, origin);
         break;
       case Kind.DropList:
       case Kind.ComboEdit:
         el = document.createElement('select');
         el.setAttribute('aria-label', c.name);
         if (c.kind === Kind.ComboEdit) el.addEventListener('change', () => showWhole(c.kind, el));
-        place(el, c, kListHeightDu);
+        place(el, c, kListHeightDu, origin);
         break;
       default:
         return;
     }
     if (c.id >= 0) el.id = elementId(window, c.id);
-    if (!el.isConnected) w.surface.append(el);
+    if (!el.isConnected) holder.el.append(el);
     if (c.id >= 0) w.controls.set(c.id, { kind: c.kind, el });
   }
 
@@ -263,9 +312,14 @@
     const c = control(window, id);
     if (!c) return;
     if (c.kind === Kind.Tabs) {
+      // On the row of tabs the focus goes with the selection, whatever chose the bank.
+      const focused = c.el.tabList.contains(document.activeElement);
       tabs(c).forEach((t, i) => {
         t.setAttribute('aria-selected', i === index ? 'true' : 'false');
         t.tabIndex = i === index ? 0 : -1;
+        if (i !== index) return;
+        c.el.tabPanel.setAttribute('aria-labelledby', t.id);
+        if (focused) t.focus();
       });
     } else if (c.el.tagName === 'SELECT') {
       c.el.selectedIndex = index >= 0 && index < c.el.options.length ? index : -1;
@@ -289,16 +343,23 @@
       tab.setAttribute('aria-selected', 'false');
       tab.textContent = text;
       const index = c.el.tabList.children.length;
-      tab.addEventListener('click', () => {
-        if (getSelection(window, id) === index) return;
-        setSelection(window, id, index);
-        call('web_on_tab_changed', ['number'], [index]);
-      });
+      tab.id = `${c.el.id}-tab${index}`;
+      tab.setAttribute('aria-controls', c.el.tabPanel.id);
+      tab.addEventListener('click', () => chooseTab(window, id, index));
       c.el.tabList.append(tab);
     } else if (c.el.tagName === 'SELECT') {
       c.el.append(new Option(text));
       if (c.el.options.length === 1) c.el.selectedIndex = -1;
     }
+  }
+
+  // A tab clicked or reached by a key shows its bank. A switch the form
+  // refuses selects the bank shown until now again and focuses the field
+  // that holds the refused text.
+  function chooseTab(window, id, index) {
+    if (getSelection(window, id) === index) return;
+    setSelection(window, id, index);
+    call('web_on_tab_changed', ['number'], [index]);
   }
 
   function clearList(window, id) {
@@ -429,7 +490,55 @@
     });
   }
 
+  // Without Web Serial the port box and "Choose port..." are disabled: each
+  // carries the short reason shown beside them, which points to #no-serial.
+  function sayWhyNoPort() {
+    const reason = document.getElementById('no-serial-reason');
+    reason.hidden = false;
+    document.getElementById('port-hint').hidden = true;
+    // The port box: the main window's one list typed into.
+    const box = [...windows.get(kMainWindow).controls.values()].find((c) => c.kind === Kind.ComboEdit);
+    for (const el of [document.getElementById('choose-port'), box && box.el]) {
+      if (el) el.setAttribute('aria-describedby', reason.id);
+    }
+  }
+
+  // The install files #no-serial names become links only where the site has
+  // them: a page hosted without them would otherwise offer links that fail.
+  // A site that answers every address with a page (text/html) has none.
+  async function linkDownloads() {
+    const names = [...document.querySelectorAll('#no-serial code.download')];
+    const found = await Promise.all(names.map(async (name) => {
+      try {
+        const reply = await fetch(name.textContent, { method: 'HEAD', cache: 'no-store', signal: AbortSignal.timeout(10000) });
+        return reply.ok && !(reply.headers.get('Content-Type') || '').startsWith('text/html');
+      } catch (error) {
+        return false;
+      }
+    }));
+    names.forEach((name, i) => {
+      if (!found[i]) return;
+      const link = document.createElement('a');
+      link.href = name.textContent;
+      name.replaceWith(link);
+      link.append(name);
+    });
+    document.getElementById('downloads-elsewhere').hidden = found.every(Boolean);
+  }
+
   // --- start ------------------------------------------------------------------------------
+
+  // The bank a key asks for from any control: 1 next, -1 previous, else undefined.
+  // Browsers keep Ctrl+Tab, Ctrl+PgDn and Ctrl+PgUp for their own tabs and never
+  // pass them on; Alt+PgDn and Alt+PgUp reach the page. The Ctrl keys are still
+  // taken where a browser hands them over, as in both windows.
+  function bankStep(event) {
+    const pages = { PageDown: 1, PageUp: -1 }[event.key];
+    if (event.metaKey) return undefined;
+    if (event.altKey) return event.ctrlKey || event.shiftKey ? undefined : pages;
+    if (!event.ctrlKey) return undefined;
+    return event.key === 'Tab' ? (event.shiftKey ? -1 : 1) : pages;
+  }
 
   // A write leaves a note in the page's storage, held by a Web Lock for as long
   // as it goes out: a note whose lock nobody holds is a write that a closed or
@@ -483,6 +592,7 @@
     } else {
       chooser.disabled = true;
       document.getElementById('no-serial').hidden = false;
+      linkDownloads();
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
@@ -492,10 +602,10 @@
     const instance = await createQv3Module({ page, serialBridge: bridge });
     instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
     module = instance;
+    if (!hasSerial) sayWhyNoPort();
     if (await writeWasInterrupted()) call('web_note_interrupted_write');
     document.addEventListener('keydown', (event) => {
-      if (!event.ctrlKey || event.altKey) return;
-      const step = event.key === 'Tab' ? (event.shiftKey ? -1 : 1) : { PageDown: 1, PageUp: -1 }[event.key];
+      const step = bankStep(event);
       if (step && !document.querySelector('dialog[open]')) {
         event.preventDefault();
         call('web_on_bank_key', ['number'], [step]);
