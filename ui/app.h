@@ -24,6 +24,7 @@ struct App {
     SerialPort port;
     WindowHandle window = 0;
     Ending ending = Ending::NotAsked;
+    bool form_held = false;  // the form is held for a write (ui/form_hold.h)
 };
 
 }  // namespace qv3

@@ -20,6 +20,7 @@ struct FakeControl {
     std::vector<std::string> items;
     int selection = -1;
     bool enabled = true;
+    bool read_only = false;
     bool text_reads_fail = false;
 };
 
@@ -80,6 +81,8 @@ void set_enabled(WindowHandle window, int id, bool enabled) { control(window, id
 
 bool is_enabled(WindowHandle window, int id) { return control(window, id).enabled; }
 
+void set_read_only(WindowHandle window, int id, bool read_only) { control(window, id).read_only = read_only; }
+
 void set_focus(WindowHandle window, int id) { focus(window).selection = id; }
 
 namespace test {
@@ -101,6 +104,12 @@ std::vector<int> fake_disabled_controls(WindowHandle window) {
     for (const auto& [id, c] : windows()[window]) {
         if (!c.enabled) ids.push_back(id);
     }
+    return ids;
+}
+
+std::vector<int> fake_read_only_controls(WindowHandle window) {
+    std::vector<int> ids;
+    for (const auto& [id, c] : windows()[window]) if (c.read_only) ids.push_back(id);
     return ids;
 }
 

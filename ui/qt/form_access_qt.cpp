@@ -128,6 +128,12 @@ bool is_enabled(WindowHandle window, int id) {
     return widget != nullptr && widget->isEnabled();
 }
 
+void set_read_only(WindowHandle window, int id, bool read_only) {
+    QWidget* widget = control_widget(window, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->setReadOnly(read_only);
+    if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) multi->setReadOnly(read_only);
+}
+
 void set_focus(WindowHandle window, int id) {
     QWidget* widget = control_widget(window, id);
     if (auto* tabs = qobject_cast<QTabWidget*>(widget)) widget = tabs->tabBar();
