@@ -193,9 +193,15 @@ bool write_in_progress(const DeviceProtocol& protocol) {
     return protocol.state == ProtocolState::WritingConfig || protocol.state == ProtocolState::VerifyingConfig;
 }
 
+bool write_under_way(const DeviceProtocol& protocol) {
+    return protocol.state == ProtocolState::QueryVersionForWrite || write_in_progress(protocol);
+}
+
 bool refused_during_write(DeviceProtocol& protocol) {
-    if (!write_in_progress(protocol)) return false;
+    if (!write_under_way(protocol)) return false;
+    if (protocol.refusal_steps_left == 0) protocol.progress_under_refusal = protocol.status_line;
     protocol.status_line = kWriteInProgressStatus;
+    protocol.refusal_steps_left = kRefusalShownSteps;
     return true;
 }
 
@@ -253,18 +259,37 @@ bool step_exchange(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& rec
     return false;
 }
 
+// After a step: a refusal's text stays until its steps are used up, with the
+// progress the step made kept under it; the write's outcome replaces it.
+void keep_refusal_shown(DeviceProtocol& protocol) {
+    if (protocol.refusal_steps_left == 0) return;
+    if (!write_under_way(protocol) || --protocol.refusal_steps_left == 0) {
+        protocol.refusal_steps_left = 0;
+        return;
+    }
+    protocol.progress_under_refusal = protocol.status_line;
+    protocol.status_line = kWriteInProgressStatus;
+}
+
 }  // namespace
 
 bool step(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
     ++protocol.tick_count;
+    // The step goes on from the progress shown before the refusal (a phase
+    // whose steps do not write their progress again keeps it).
+    if (protocol.refusal_steps_left > 0 && write_under_way(protocol)) {
+        protocol.status_line = protocol.progress_under_refusal;
+    }
     const ProtocolState before = protocol.state;
     const bool changed = step_exchange(protocol, port, record);
-    if (!protocol.port_gone) return changed;
-    // The image had begun to go out when the state was (or has just become)
-    // a writing one.
-    const bool writing = before == ProtocolState::WritingConfig || before == ProtocolState::VerifyingConfig ||
-                         write_in_progress(protocol);
-    end_with_port_lost(protocol, port, writing);
+    if (protocol.port_gone) {
+        // The image had begun to go out when the state was (or has just
+        // become) a writing one.
+        const bool writing = before == ProtocolState::WritingConfig || before == ProtocolState::VerifyingConfig ||
+                             write_in_progress(protocol);
+        end_with_port_lost(protocol, port, writing);
+    }
+    keep_refusal_shown(protocol);
     return changed;
 }
 

@@ -58,6 +58,10 @@ struct DeviceProtocol {
     ImageBytes encoded_image{};
     int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
     bool port_gone = false;         // a read or write of this step found the device gone
+    // A refusal's text stays on the status line for this many more steps
+    // (refused_during_write); meanwhile the progress it covers waits here.
+    int32_t refusal_steps_left = 0;
+    std::string progress_under_refusal;
     // Called for every byte sent and received, with the byte, and for every
     // change of line speed, with the baud rate; when set (qv3 --trace).
     std::function<void(TraceDirection, uint32_t)> trace;
@@ -69,18 +73,30 @@ struct DeviceProtocol {
 // Empty for None and Running, whose texts are the progress of the exchange.
 std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail = {});
 
-// Shown when a command is refused because a write is going out.
+// Shown when a command is refused because a write is under way.
 constexpr const char* kWriteInProgressStatus = "Write in progress, please wait";
 
+// Steps (of 100 ms) for which the status line keeps saying
+// kWriteInProgressStatus after a refusal, so that the next step's progress
+// does not hide it; the write's outcome replaces it at once.
+constexpr int32_t kRefusalShownSteps = 20;
+
 // True from the write command's first byte until the read-back is judged.
-// Anything sent to the tracker then would land inside its new configuration,
-// and a new image or model would spoil the verification, so the callers refuse
-// such commands instead of abandoning the write.
+// A write stopped then leaves the tracker with part of an image, so the
+// requests to end (and the page's leave-page prompt) wait for it.
 bool write_in_progress(const DeviceProtocol& protocol);
 
-// The one refusal of every such command: true while a write is in progress,
-// with status_line saying kWriteInProgressStatus; false, and nothing changed,
-// otherwise.
+// True from the start of the write's version query until the read-back is
+// judged: write_in_progress, and the query before it. Anything sent to the
+// tracker then would replace the write or land inside its new configuration,
+// and a new image or model would spoil the verification, so the callers
+// refuse such commands instead of abandoning the write, and the form stays
+// as it is being written.
+bool write_under_way(const DeviceProtocol& protocol);
+
+// The one refusal of every such command: true while a write is under way,
+// with status_line saying kWriteInProgressStatus for kRefusalShownSteps steps
+// (or until the write ends); false, and nothing changed, otherwise.
 bool refused_during_write(DeviceProtocol& protocol);
 
 // Model code of a version reply: the row whose version text begins the reply, else kModelNone.

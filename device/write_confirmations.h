@@ -40,7 +40,7 @@ bool confirm_write(const ConfigRecord& record, WindowHandle owner);
 bool start_confirmed_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record, WindowHandle owner);
 
 // The window's "Write Config" after the form is in the record: confirm_write,
-// then start_confirmed_write. While a write is going out (before the
+// then start_confirmed_write. While a write is under way (before the
 // questions, and again after them) nothing is asked, encoded or sent, and
 // status_line says kWriteInProgressStatus.
 bool confirm_and_start_write(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record, WindowHandle owner);

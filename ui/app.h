@@ -29,6 +29,7 @@ struct App {
     // Where a read and a verified write keep their images (files/history.h);
     // the front end names the system's folder, the tests none.
     std::string history_folder;
+    bool form_held = false;  // the form is held for a write (ui/form_hold.h)
 };
 
 }  // namespace qv3

@@ -1,8 +1,9 @@
 // The seam between the form logic and a window system: control access by window handle and control id.
 //
 // One implementation per front end, chosen at link time: ui/win32/form_access_win32.cpp
-// for the Windows dialogs, ui/qt/form_access_qt.cpp for the native window, and
-// tests/ui/ui_fakes.cpp (an in-memory table of controls) for tests.
+// for the Windows dialogs, ui/qt/form_access_qt.cpp for the native window,
+// ui/web/form_access_web.cpp for the page, and tests/ui/ui_fakes.cpp (an
+// in-memory table of controls) for tests.
 // A control that does not exist reads as empty, unchecked and unselected, and
 // writes to it do nothing. Texts cross as UTF-8, what was typed; a count of
 // characters counts characters, not bytes.
@@ -45,6 +46,11 @@ void clear_list(WindowHandle window, int id);
 void set_enabled(WindowHandle window, int id, bool enabled);
 
 bool is_enabled(WindowHandle window, int id);
+
+// Makes an edit read-only (its text can still be read, selected and copied)
+// or changeable again; its enabled state is left as it is. Other controls
+// ignore it.
+void set_read_only(WindowHandle window, int id, bool read_only);
 
 // Gives the control the keyboard focus (the window's focus once it is active again).
 void set_focus(WindowHandle window, int id);

@@ -11,6 +11,7 @@
 #include "ui/end_requests.h"
 #include "ui/field_binding.h"
 #include "ui/form_fields.h"
+#include "ui/form_hold.h"
 #include "ui/form_rules.h"
 #include "ui/host_services.h"
 #include "ui/text_refusal.h"
@@ -31,7 +32,7 @@ void initialise_main_window(App& app) {
     list_ports_in_port_box(app);
     fill_drop_lists(app.window, kMainWindowLayout);
     show_bound_fields(app.window, kMainWindowLayout, app.record);
-    update_enabling(app.window, kMainWindowRules, app.record);
+    update_main_window_enabling(app);
     name_bank_controls(app.window, kMainWindowLayout, bank_index(app.record));
 }
 
@@ -50,7 +51,7 @@ void on_tab_changed(App& app, int tab_index) {
     store_bound_fields(app.window, kMainWindowLayout, app.record);
     app.record.active_bank = tab_index;
     show_bound_fields(app.window, kMainWindowLayout, app.record);
-    update_enabling(app.window, kMainWindowRules, app.record);
+    update_main_window_enabling(app);
     // The same controls now show the other bank: their names say so.
     name_bank_controls(app.window, kMainWindowLayout, bank_index(app.record));
 }
@@ -100,14 +101,18 @@ void on_command(App& app, int id) {
             load_config(app);
             break;
         case IDB_EDIT_TELEMETRY:
-            show_telemetry_dialog(app.window, app.record);
+            // Its OK would store into the record that the write's verification replaces.
+            if (!refused_during_write(app.protocol)) show_telemetry_dialog(app.window, app.record);
             break;
         case IDB_QUIT:
             on_quit_request(app);
             break;
         default:
-            // The check boxes the form's rules read; the others only toggle themselves.
-            if (has_rules(kMainWindowRules, id)) check_box_clicked(app.window, kMainWindowRules, app.record, id);
+            // The check boxes the form's rules read; the others only toggle
+            // themselves. A held form's boxes are disabled and take no click.
+            if (has_rules(kMainWindowRules, id) && !app.form_held) {
+                check_box_clicked(app.window, kMainWindowRules, app.record, id);
+            }
             break;
     }
 }
@@ -126,11 +131,13 @@ void keep_in_history(App& app) {
 }  // namespace
 
 void on_timer(App& app) {
-    if (step(app.protocol, app.port, app.record)) {
+    const bool changed = step(app.protocol, app.port, app.record);
+    if (changed) {
         show_bound_fields(app.window, kMainWindowLayout, app.record);
-        update_enabling(app.window, kMainWindowRules, app.record);
         keep_in_history(app);
     }
+    // A write may have ended without changing the record (the port lost, a failed verification).
+    if (changed || app.form_held != write_under_way(app.protocol)) update_main_window_enabling(app);
     set_text(app.window, IDT_STATUS, app.protocol.status_line);
     quit_if_write_over(app);
 }

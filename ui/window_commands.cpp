@@ -7,7 +7,7 @@
 #include "model/image_encoder.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
-#include "ui/form_rules.h"
+#include "ui/form_hold.h"
 #include "ui/host_services.h"
 #include "ui/main_window.h"
 #include "ui/text_refusal.h"
@@ -41,7 +41,7 @@ void write_config(App& app) {
             show_bound_fields(app.window, kMainWindowLayout, app.record);
         }
     }
-    update_enabling(app.window, kMainWindowRules, app.record);
+    update_main_window_enabling(app);
 }
 
 void send_tone(App& app, TestCommand command) {
@@ -76,7 +76,7 @@ void load_config(App& app) {
     app.protocol.status_line =
         load_outcome_text(load_config_file(*path, app.record, app.protocol.received_image).outcome);
     show_bound_fields(app.window, kMainWindowLayout, app.record);
-    update_enabling(app.window, kMainWindowRules, app.record);
+    update_main_window_enabling(app);
 }
 
 }  // namespace qv3

@@ -17,9 +17,10 @@ void write_config(App& app);
 // Write Config and Save first refuse a form whose texts the tracker cannot
 // store (ui/text_refusal.h): nothing is stored, asked, opened or sent.
 
-// While a write is going out (write_in_progress), the tracker commands and
-// "Load" are refused: nothing is sent or changed, and the status line says
-// kWriteInProgressStatus.
+// While a write is under way (write_under_way: its version query included),
+// the tracker commands (a second Write Config too) and "Load" are refused:
+// nothing is sent or changed, and the status line says kWriteInProgressStatus.
+// The form is held meanwhile (ui/form_hold.h).
 
 // A test tone command on the selected port.
 void send_tone(App& app, TestCommand command);

@@ -7,9 +7,13 @@
 
 #include "device/write_confirmations.h"
 #include "files/history.h"
+#include "model/config_fields.h"
 #include "ui/control_ids.h"
+#include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
+#include "ui/field_binding.h"
 #include "ui/form_fields.h"
+#include "ui/form_rules.h"
 #include "../test_support.h"
 #include "ui_fakes.h"
 
@@ -253,8 +257,11 @@ TEST_F(MainWindow, SaveStoresTheFormOnlyOnceAFileIsChosenAndLeavesAWriteInProgre
     }
 }
 
-TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
+TEST_F(MainWindow, AWriteUnderWayRefusesEveryTrackerCommandAndLoad) {
     start_write();
+    // Its version query is part of it: a Read Config then would replace the write.
+    for (const int id : {IDB_READ_VERSION, IDB_READ_CONFIG, IDB_WRITE_CONFIG, IDB_SEND_BOTH, IDB_LOAD}) click(id);
+    EXPECT_EQ(fake_serial().written, (std::vector<uint8_t>{kEsc, 'V'}));
     tick_until(ProtocolState::WritingConfig);
     on_timer(app);  // the first piece
     const ConfigRecord record = app.record;
@@ -266,7 +273,7 @@ TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
     type(IDE_CALLSIGN, "TYPED");
     type(IDE_PATH, "WIDE1-1,WIDE4-4");  // a write would ask about it
     for (const int id : {IDB_READ_VERSION, IDB_READ_CONFIG, IDB_WRITE_CONFIG, IDB_SEND_1200, IDB_SEND_2200,
-                         IDB_SEND_BOTH, IDB_STOP_TEST, IDB_LOAD}) {
+                         IDB_SEND_BOTH, IDB_STOP_TEST, IDB_LOAD, IDB_EDIT_TELEMETRY}) {
         app.protocol.status_line.clear();
         click(id);
         EXPECT_EQ(app.protocol.status_line, "Write in progress, please wait") << "command " << id;
@@ -274,9 +281,9 @@ TEST_F(MainWindow, AWriteGoingOutRefusesEveryTrackerCommandAndLoad) {
         EXPECT_TRUE(app.record == record) << "command " << id;
     }
     EXPECT_EQ(app.protocol.encoded_image, image);
-    EXPECT_TRUE(log().empty()) << "no question, no file dialog";
+    EXPECT_TRUE(log().empty()) << "no question, no file dialog, no telemetry dialog";
     on_timer(app);
-    EXPECT_EQ(text(IDT_STATUS), "Writing Config : **") << "the next step shows the write again";
+    EXPECT_EQ(text(IDT_STATUS), "Write in progress, please wait") << "the next step leaves the refusal shown";
 
     tick_until(ProtocolState::VerifyingConfig);
     click(IDB_READ_CONFIG);
@@ -306,23 +313,49 @@ TEST_F(MainWindow, AVerifiedWriteIsKeptInTheHistoryAndACopyThatCannotBeKeptIsSai
 }
 
 TEST_F(MainWindow, AWriteConfirmedOnlyAfterAnotherWriteBeganIsRefused) {
-    start_write();  // the defaults ask nothing: its version query goes out at once
-    const ImageBytes image = app.protocol.encoded_image;
+    app.record.device_model = 4;
+    start();
     type(IDE_PATH, "WIDE1-1,WIDE4-4");
     fake_host().answers = {true};
-    // The second write's question stays up until the first one is sending.
-    fake_host().while_asking = [this] {
-        tick_until(ProtocolState::WritingConfig);
-        on_timer(app);
-    };
+    // The window's events go on under the question: another write begins.
+    fake_host().while_asking = [this] { app.protocol.state = ProtocolState::QueryVersionForWrite; };
     click(IDB_WRITE_CONFIG);
-    fake_host().while_asking = nullptr;
     EXPECT_EQ(log().size(), 1u);
     EXPECT_EQ(app.protocol.status_line, "Write in progress, please wait");
-    EXPECT_EQ(app.protocol.encoded_image, image);
-    finish_write(image);
-    EXPECT_EQ(app.protocol.status_line, "Config Written Successfully!");
-    EXPECT_EQ(fake_serial().written, one_write(image));
+    EXPECT_TRUE(fake_serial().opened.empty());
+}
+
+// From the click on Write Config to the end of the write no field can be
+// changed; however the write ends, the rules' enabling is as without the hold.
+TEST_F(MainWindow, TheFormIsHeldDuringAWriteAndReleasedHoweverItEnds) {
+    const auto held = [this] {  // each field's edit read-only, each of its boxes and lists disabled
+        const std::vector<int> read_only = fake_read_only_controls(app.window);
+        return std::all_of(kMainWindowLayout.controls.begin(), kMainWindowLayout.controls.end(), [&](const auto& c) {
+            const bool edit_held = std::count(read_only.begin(), read_only.end(), c.id) == 1;
+            return !find_config_field(c.field) || (c.kind == ControlKind::Edit ? edit_held : !enabled(c.id));
+        });
+    };
+    using enum ExchangeOutcome;
+    for (const ExchangeOutcome end : {Written, VerifyFailedBytes, PortLostDuringWrite, NotFound}) {
+        app = App{};
+        app.window = new_fake_window();
+        start_write();
+        on_tab_changed(app, Secondary);  // the other bank may be looked at
+        EXPECT_TRUE(held()) << "during the version query";
+        ImageBytes image = app.protocol.encoded_image;
+        image[1] ^= end == VerifyFailedBytes ? 0xFF : 0;
+        if (end == NotFound) fake_serial().incoming.clear();
+        else tick_until(ProtocolState::WritingConfig);
+        EXPECT_TRUE(held()) << "once the image goes out";
+        fake_serial().gone = end == PortLostDuringWrite;
+        if (end == Written || end == VerifyFailedBytes) finish_write(image);
+        tick_until(ProtocolState::Idle);
+        const WindowHandle fresh = new_fake_window();  // the rules' enabling of the form as it is now
+        show_bound_fields(fresh, kMainWindowLayout, app.record);
+        update_enabling(fresh, kMainWindowRules, app.record);
+        EXPECT_TRUE(app.protocol.outcome == end && fake_read_only_controls(app.window).empty());
+        EXPECT_EQ(fake_disabled_controls(app.window), fake_disabled_controls(fresh)) << static_cast<int>(end);
+    }
 }
 
 TEST_F(MainWindow, QuittingDuringAWriteAsksAndCancelKeepsItGoing) {

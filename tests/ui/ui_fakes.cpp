@@ -20,6 +20,7 @@ struct FakeControl {
     std::vector<std::string> items;
     int selection = -1;
     bool enabled = true;
+    bool read_only = false;
     bool text_reads_fail = false;
     std::string name;  // set_control_name's; empty until given
 };
@@ -81,6 +82,8 @@ void set_enabled(WindowHandle window, int id, bool enabled) { control(window, id
 
 bool is_enabled(WindowHandle window, int id) { return control(window, id).enabled; }
 
+void set_read_only(WindowHandle window, int id, bool read_only) { control(window, id).read_only = read_only; }
+
 void set_focus(WindowHandle window, int id) { focus(window).selection = id; }
 void set_control_name(WindowHandle window, int id, std::string_view name) { control(window, id).name = name; }
 
@@ -104,6 +107,12 @@ std::vector<int> fake_disabled_controls(WindowHandle window) {
     for (const auto& [id, c] : windows()[window]) {
         if (!c.enabled) ids.push_back(id);
     }
+    return ids;
+}
+
+std::vector<int> fake_read_only_controls(WindowHandle window) {
+    std::vector<int> ids;
+    for (const auto& [id, c] : windows()[window]) if (c.read_only) ids.push_back(id);
     return ids;
 }
 

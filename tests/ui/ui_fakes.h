@@ -24,6 +24,8 @@ std::vector<std::string> fake_list_items(WindowHandle window, int id);
 std::string fake_control_name(WindowHandle window, int id);  // set_control_name's; empty when none
 // Ids of the window's controls that are disabled, ascending.
 std::vector<int> fake_disabled_controls(WindowHandle window);
+// Ids of the window's controls that are read-only, ascending.
+std::vector<int> fake_read_only_controls(WindowHandle window);
 // From now on get_text of the control fails (and so reads as empty).
 void fake_fail_text_reads(WindowHandle window, int id);
 // The id of the control set_focus last gave the focus to; 0 when none.

@@ -332,11 +332,15 @@ refused_character() {
   ask "set|1038|other" && read_config && expect "text|1038" "Café"
 }
 
-# "Read Config" pressed while the image goes out is refused; the write lands whole.
+# "Read Config" pressed just after "Write Config" is refused and said; the form
+# is held (Callsign's ES_READONLY, SmartBeaconing off) until the write lands whole.
 read_during_write() {
   expected_image 4 "$work/expected.img" 'primary.callsign="N0CALL-9"' || return 1
-  ask "set|1000|N0CALL-9" && ask "click|1005" && ask "wait-text|1002|$(field "Writing Config : ***")|30000" &&
-    ask "click|1004" && wait_status "$written_ok" || return 1
+  ask "set|1000|N0CALL-9" && ask "click|1005" && ask "click|1004" &&
+    ask "wait-text|1002|$(field "Write in progress, please wait")|10000" || return 1
+  expect_enabled 0 1024 && ask "style|1000" && (( QV3UI_REPLY & 0x800 )) || { why="not held: $why"; return 1; }
+  qv3ui_screenshot "$work/write-held.png" && wait_status "$written_ok" && expect_enabled 1 1024 || return 1
+  ask "style|1000" && (( (QV3UI_REPLY & 0x800) == 0 )) || { why="still held: $why"; return 1; }
   expect_tracker_image "$work/expected.img"
 }
 
@@ -490,7 +494,7 @@ main() {
     scenario "Read Config from a 256-byte model (4)" read_model_4
     scenario "edited callsign written as qv3 encode's image" write_callsign
     scenario "a character past Latin-1 refused; Café saved and written" refused_character
-    scenario "Read Config during a write: refused, the write lands" read_during_write
+    scenario "Read Config during a write: refused, said; form held" read_during_write
     scenario "four write questions answered OK, image written" questions_ok
     scenario "a write question answered Cancel: nothing written" question_cancel
     scenario "Save and Load through the file dialogs" save_and_load

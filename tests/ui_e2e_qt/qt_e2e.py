@@ -11,7 +11,7 @@ import sys
 import time
 
 import x11_window
-from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_SELECTED
+from pyatspi import STATE_ACTIVE, STATE_FOCUSED, STATE_IS_DEFAULT, STATE_READ_ONLY, STATE_SELECTED
 
 from atspi_window import (ALT, CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY_PAGE_UP, KEY_RIGHT, KEY_TAB, SHIFT,
                           Failure, Window, application, close_window, log_tail, node_gone, press_key, screenshot,
@@ -235,6 +235,19 @@ def write_callsign():
     command("Write Config", WRITTEN_OK)
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
     expect("Callsign", S.main.text("Primary Callsign"), "N0CALL-7")
+
+
+def held_during_a_write():
+    """A Read Config just after Write Config is refused, said; meanwhile Callsign is read-only and SmartBeaconing
+    off (each call here waits for the program's step, so the checks come once the refusal shows)."""
+    m = S.main
+    m.press("Write Config")
+    m.press("Read Config")
+    wait_until("no refusal", 10, lambda: m.text("Status line") == "Write in progress, please wait")
+    expect("held", (m.state("Primary Callsign", STATE_READ_ONLY), m.enabled("Primary SmartBeaconing Enable")), (True, False))
+    screenshot(m.node, os.path.join(work, "write-held.png"))
+    wait_until("the write did not end", 60, lambda: m.text("Status line") == WRITTEN_OK)
+    expect("free", (m.state("Primary Callsign", STATE_READ_ONLY), m.enabled("Primary SmartBeaconing Enable")), (False, True))
 
 
 def questions_ok():
@@ -478,6 +491,7 @@ SCENARIOS = [
     ("Read Config from a 256-byte model (4)", read_model_4),
     ("edited callsign written as qv3 encode's image", write_callsign),
     ("a character past Latin-1 refused; Café saved and written", refused_character),
+    ("during a write the form is held, Read Config refused", held_during_a_write),
     ("four write questions answered OK, image written", questions_ok),
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),

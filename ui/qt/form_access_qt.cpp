@@ -1,4 +1,5 @@
 // The form_access.h functions over Qt widgets: each control found by id in its dialog's QtForm.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -126,6 +127,18 @@ void set_enabled(WindowHandle window, int id, bool enabled) {
 bool is_enabled(WindowHandle window, int id) {
     const QWidget* widget = control_widget(window, id);
     return widget != nullptr && widget->isEnabled();
+}
+
+// A read-only field takes the window's colour, as a Windows edit does, so it
+// looks held before anyone types into it.
+void set_read_only(WindowHandle window, int id, bool read_only) {
+    QWidget* widget = control_widget(window, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->setReadOnly(read_only);
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) multi->setReadOnly(read_only);
+    else return;
+    QPalette palette = widget->palette();
+    palette.setBrush(QPalette::Base, read_only ? palette.window() : QApplication::palette(widget).base());
+    widget->setPalette(palette);
 }
 
 void set_focus(WindowHandle window, int id) {

@@ -51,6 +51,10 @@ void set_enabled(WindowHandle window, int id, bool enabled) {
 
 bool is_enabled(WindowHandle window, int id) { return qv3_dom_is_enabled(window_of(window), id) != 0; }
 
+void set_read_only(WindowHandle window, int id, bool read_only) {
+    qv3_dom_set_read_only(window_of(window), id, read_only ? 1 : 0);
+}
+
 void set_focus(WindowHandle window, int id) { qv3_dom_set_focus(window_of(window), id); }
 
 void set_control_name(WindowHandle window, int id, std::string_view name) {

@@ -23,6 +23,7 @@ void qv3_dom_add_item(int window, int id, const char* text);
 void qv3_dom_clear_list(int window, int id);
 void qv3_dom_set_enabled(int window, int id, int enabled);
 int qv3_dom_is_enabled(int window, int id);
+void qv3_dom_set_read_only(int window, int id, int read_only);
 void qv3_dom_set_focus(int window, int id);
 // The control's accessible name (its aria-label).
 void qv3_dom_set_name(int window, int id, const char* name);

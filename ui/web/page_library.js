@@ -20,6 +20,7 @@ mergeInto(LibraryManager.library, {
   qv3_dom_clear_list: function (window, id) { Module.page.clearList(window, id); },
   qv3_dom_set_enabled: function (window, id, enabled) { Module.page.setEnabled(window, id, enabled !== 0); },
   qv3_dom_is_enabled: function (window, id) { return Module.page.isEnabled(window, id) ? 1 : 0; },
+  qv3_dom_set_read_only: function (window, id, readOnly) { Module.page.setReadOnly(window, id, readOnly !== 0); },
   qv3_dom_set_focus: function (window, id) { Module.page.setFocus(window, id); },
   qv3_dom_set_name: function (window, id, name) { Module.page.setName(window, id, UTF8ToString(name)); },
   qv3_dom_show_dialog: function (window) { Module.page.showDialog(window); },

@@ -98,6 +98,14 @@ bool is_enabled(WindowHandle window, int id) {
     return control != nullptr && IsWindowEnabled(control) != FALSE;
 }
 
+// Only an edit answers EM_SETREADONLY; its text turns grey on the dialog's background.
+void set_read_only(WindowHandle window, int id, bool read_only) {
+    const HWND control = control_of(window, id);
+    std::array<wchar_t, 32> name{};
+    if (control == nullptr || GetClassNameW(control, name.data(), static_cast<int>(name.size())) == 0) return;
+    if (lstrcmpiW(name.data(), WC_EDITW) == 0) SendMessageW(control, EM_SETREADONLY, read_only ? TRUE : FALSE, 0);
+}
+
 void set_focus(WindowHandle window, int id) {
     const HWND control = control_of(window, id);
     // The dialog manager's way: the default button follows, an edit's text is selected.

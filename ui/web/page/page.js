@@ -374,6 +374,11 @@
 
   function isEnabled(window, id) { const c = control(window, id); return !!c && !c.el.disabled; }
 
+  function setReadOnly(window, id, readOnly) {
+    const c = control(window, id);
+    if (c && c.kind === Kind.Edit) c.el.readOnly = readOnly;
+  }
+
   function setFocus(window, id) {
     const c = control(window, id);
     if (!c) return;
@@ -596,7 +601,7 @@
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
-      clearList, setEnabled, isEnabled, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      clearList, setEnabled, isEnabled, setReadOnly, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
       log: (line) => console.log(line),
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
