@@ -22,6 +22,8 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 [[ -n "$qv3" && -n "$qv3sim" && -n "$work" ]] || { echo "$0: --qv3, --qv3sim and --work are required" >&2; exit 2; }
+# The writes keep their images in a history of this run's own.
+export XDG_DATA_HOME="$work/data"
 
 rm -rf "$work" && mkdir -p "$work"
 link="$work/tracker"
@@ -49,7 +51,7 @@ start_write() {
   # A job started in the background by a shell without job control has
   # SIGINT ignored, and qv3 keeps a signal it was started without: give it
   # back the default handling, as an interactive terminal would.
-  XDG_DATA_HOME="$work/data" env --default-signal=INT,HUP,TERM "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" \
+  env --default-signal=INT,HUP,TERM "$qv3" write --port "$link" "$work/changed.txt" --yes --trace "$work/trace.txt" \
     >/dev/null 2>"$work/write.err" &
   qv3_pid=$!
 }
