@@ -74,16 +74,5 @@ TEST(History, KeepsEachNewImageOnceNewestFirstUpToTheLimit) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(history), {}), 4);
 }
 
-TEST(History, AFolderThatCannotBeMadeIsReportedAndLeavesNoFile) {
-    test::ScratchFolder folder;
-    test::write_bytes(folder.file("plain"), "a file, not a folder");
-    const HistoryResult result = keep_in_history(folder.file("plain/history"), kNoon, 4, image_with_callsign("X"),
-                                                 HistoryKind::BeforeWrite);
-    EXPECT_EQ(result.outcome, HistoryOutcome::Failed);
-    EXPECT_FALSE(result.reason.empty());
-    EXPECT_EQ(test::read_bytes(folder.file("plain")), "a file, not a folder");
-    EXPECT_TRUE(list_history(folder.file("plain/history")).empty());
-}
-
 }  // namespace
 }  // namespace qv3
