@@ -225,18 +225,20 @@ int keep_before_write(const DeviceSession& session, const ConfigRecord& tracker,
 // question whether to write them (--yes answers it; without a terminal the
 // write goes on, as scripts expect). Nothing to change ends here. An exit
 // code, or -1 to go on.
-int show_changes(const DeviceSession& session, const ConfigRecord& tracker, const ConfigRecord& record, bool dry_run,
-                 bool yes, std::ostream& out, std::ostream& err) {
+int show_changes(const DeviceSession& session, const ConfigRecord& tracker, const ConfigurationSource& source,
+                 bool dry_run, bool yes, std::ostream& out, std::ostream& err) {
+    const ConfigRecord& record = source.record;
     ConfigRecord written;
     ImageBytes image{};
     if (!as_written(record, written, image)) return -1;  // the write says why it does not fit
+    const std::vector<std::string> lines =
+        changed_settings_for_write(tracker, record, written, keys_model_cannot_hold(source, record.device_model));
     const size_t size = static_cast<size_t>(image_size_for_model(record.device_model));
     const ImageBytes& held = session.protocol.received_image.bytes;
-    if (std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
-        err << "The tracker already holds this configuration\n";
+    if (lines.empty() && std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
+        err << exchange_status_text(ExchangeOutcome::AlreadyHeld) << "\n";
         return kExitOk;
     }
-    const std::vector<std::string> lines = changed_settings(tracker, written);
     for (const std::string& line : lines) out << terminal_safe(line) << "\n";
     out.flush();
     if (dry_run) return kExitOk;
@@ -353,7 +355,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return code;
     }
     if (backup && session.protocol.outcome == ExchangeOutcome::ReadSucceeded) {
-        if (const int code = show_changes(session, tracker, *record, dry_run, parsed.switches.count("--yes") > 0, out, err);
+        if (const int code = show_changes(session, tracker, *source, dry_run, parsed.switches.count("--yes") > 0, out, err);
             code >= 0) {
             return code;
         }
