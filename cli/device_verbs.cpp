@@ -231,14 +231,14 @@ int show_changes(const DeviceSession& session, const ConfigRecord& tracker, cons
     ConfigRecord written;
     ImageBytes image{};
     if (!as_written(record, written, image)) return -1;  // the write says why it does not fit
-    const std::vector<std::string> lines =
-        changed_settings_for_write(tracker, record, written, keys_model_cannot_hold(source, record.device_model));
     const size_t size = static_cast<size_t>(image_size_for_model(record.device_model));
     const ImageBytes& held = session.protocol.received_image.bytes;
-    if (lines.empty() && std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
+    if (std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
         err << exchange_status_text(ExchangeOutcome::AlreadyHeld) << "\n";
         return kExitOk;
     }
+    const std::vector<std::string> lines =
+        changed_settings_for_write(tracker, record, written, keys_model_cannot_hold(source, record.device_model));
     for (const std::string& line : lines) out << terminal_safe(line) << "\n";
     out.flush();
     if (dry_run) return kExitOk;

@@ -52,15 +52,14 @@ bool write_accepted(App& app) {
         }
     }
     const ImageBytes& held = protocol.received_image.bytes;
-    const std::vector<std::string> lines =
-        write_change_lines(decoded(held, model), app.record, decoded(protocol.encoded_image, model));
-    // The same image with nothing lost: nothing to write. What the model
-    // cannot keep is said even then, since the form holds it.
+    // The same image: nothing to write, and nothing on the tracker to lose.
     const auto size = static_cast<std::ptrdiff_t>(image_size_for_model(model));
-    if (lines.empty() && std::equal(held.begin(), held.begin() + size, protocol.encoded_image.begin())) {
+    if (std::equal(held.begin(), held.begin() + size, protocol.encoded_image.begin())) {
         end_write_unsent(protocol, ExchangeOutcome::AlreadyHeld);
         return false;
     }
+    const std::vector<std::string> lines =
+        write_change_lines(decoded(held, model), app.record, decoded(protocol.encoded_image, model));
     if (ask_ok_cancel(app.window, kWriteQuestionCaption, change_question_text(lines))) return true;
     end_write_unsent(protocol, ExchangeOutcome::WriteDeclined);
     return false;

@@ -388,6 +388,7 @@ TEST_F(MainWindow, WhatTheTrackersModelCannotKeepIsListedAsLost) {
             if (app.protocol.state == ProtocolState::ReadingBeforeWrite && app.protocol.received_image.length == 0) {
                 ImageBytes image{};  // a model 1 tracker's image of its own
                 ConfigRecord own{.device_model = 1};
+                own.callsign[0] = kHeldCallsign;
                 encode_image(own, image);
                 fake_serial().incoming.assign(image.begin(), image.begin() + 128);
             }
