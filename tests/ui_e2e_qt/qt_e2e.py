@@ -133,9 +133,23 @@ def command(key, outcome, answers=()):
     S.main.press(key)
     for text, button in answers:
         answer(WRITE_CAPTION, button, text, focused_default=True)
+    if outcome == WRITTEN_OK:
+        answer_changes("OK")
     if before == outcome:
         wait_until(f"the status line stayed {outcome!r}", 30, lambda: status() != outcome)
     wait_until(f"no {outcome!r} in the status line (it says {status()!r})", 60, lambda: status() == outcome)
+
+
+def answer_changes(button, lines=(), picture=None):
+    """Answers the list of changes a write shows before its image goes out, once it names each of lines."""
+    box = Window(top_window(S.app, WRITE_CAPTION))
+    if picture is not None:
+        screenshot(box.node, os.path.join(work, picture))
+    shown = "\n".join(c.name for c in box.node if c is not None and c.getRoleName() == "label" and c.name)
+    check(shown.startswith("The tracker will change:") and all(line in shown for line in lines),
+          f"the change list says {shown!r}, expected {list(lines)}")
+    box.press(button)
+    node_gone(box.node, WRITE_CAPTION)
 
 
 def answer(caption, button, text, focused_default=False, picture=None):
@@ -230,8 +244,15 @@ def read_model_4():
 
 
 def write_callsign():
+    """The change list first: Cancel leaves the tracker as it was, OK writes."""
+    before = tracker_bytes()
     want = expected_image(4, **{"primary.callsign": '"N0CALL-7"'})
     S.main.set_text("Primary Callsign", "n0call-7")  # typed letters become capitals
+    S.main.press("Write Config")
+    answer_changes("Cancel", [f"Primary Callsign: {tracker_setting(4, 'primary.callsign')} \u2192 N0CALL-7"],
+                   picture="change-list.png")
+    wait_until("no cancel said", 30, lambda: S.main.text("Status line") == "Write cancelled: the tracker is unchanged")
+    check(tracker_bytes() == before, "a cancelled write changed the tracker's image")
     command("Write Config", WRITTEN_OK)
     check(tracker_bytes() == want, "the tracker's image differs from qv3 encode's")
     expect("Callsign", S.main.text("Primary Callsign"), "N0CALL-7")
@@ -241,11 +262,13 @@ def held_during_a_write():
     """A Read Config just after Write Config is refused, said; meanwhile Callsign is read-only and SmartBeaconing
     off (each call here waits for the program's step, so the checks come once the refusal shows)."""
     m = S.main
+    m.set_text("Primary Callsign", "HELD-1")  # a change, or the tracker holding the form already ends it at once
     m.press("Write Config")
     m.press("Read Config")
     wait_until("no refusal", 10, lambda: m.text("Status line") == "Write in progress, please wait")
     expect("held", (m.state("Primary Callsign", STATE_READ_ONLY), m.enabled("Primary SmartBeaconing Enable")), (True, False))
     screenshot(m.node, os.path.join(work, "write-held.png"))
+    answer_changes("OK")
     wait_until("the write did not end", 60, lambda: m.text("Status line") == WRITTEN_OK)
     expect("free", (m.state("Primary Callsign", STATE_READ_ONLY), m.enabled("Primary SmartBeaconing Enable")), (False, True))
 
@@ -467,6 +490,8 @@ def signals_during_a_write(when, signals, want_code, want_lines):
     want_image = expected_image(4, **{"primary.callsign": '"SIGNAL-1"'}) if want_lines == [FINISHING] else tracker_bytes()
     S.main.set_text("Primary Callsign", "SIGNAL-1")
     S.main.press("Write Config")
+    if when == "Writing Config":
+        answer_changes("OK")
     wait_until(f"no {when!r} in the status line", 30, lambda: S.main.text("Status line").startswith(when))
 
     def lines():
