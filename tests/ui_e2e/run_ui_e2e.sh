@@ -110,6 +110,15 @@ answer_box() {
   ask "click|$button" && ask "gone|10000" && ask "use-main"
 }
 
+# answer_changes BUTTON_ID [LINE]: the list of changes a write asks about
+# before its image goes out is shown (naming LINE) and gets the click.
+answer_changes() {
+  ask "dialog|$(field "$write_caption")|10000" && ask "message" || return 1
+  [[ "$QV3UI_REPLY" == 'The tracker will change:\n'* && "$QV3UI_REPLY" == *"${2:-}"* ]] ||
+    { why="the change list says '$QV3UI_REPLY'"; return 1; }
+  ask "click|$1" && ask "gone|10000" && ask "use-main"
+}
+
 # The open box's Cancel button is its default button and has the focus.
 expect_default_cancel() {
   expect "focus" "2" || return 1
@@ -304,9 +313,16 @@ read_model_4() {
   qv3ui_ask "unhover" && qv3ui_screenshot "$work/after-read.png" || { why="no screenshot: $QV3UI_REPLY"; return 1; }
 }
 
+# The list of changes comes first: Cancel leaves the tracker as it was, OK writes.
 write_callsign() {
+  local before
+  before=$(unquote "$(tracker_setting 4 primary.callsign)")
+  cp "$work/tracker.img" "$work/before-write.img"
   expected_image 4 "$work/expected.img" 'primary.callsign="N0CALL-7"' || return 1
-  ask "set|1000|N0CALL-7" && ask "click|1005" && wait_status "$written_ok" || return 1
+  ask "set|1000|N0CALL-7" && ask "click|1005" && answer_changes 2 "Primary Callsign: $before → N0CALL-7" &&
+    wait_status "Write cancelled: the tracker is unchanged" || return 1
+  cmp -s "$work/before-write.img" "$work/tracker.img" || { why="a cancelled write changed the tracker"; return 1; }
+  ask "click|1005" && answer_changes 1 && wait_status "$written_ok" || return 1
   expect_tracker_image "$work/expected.img" && expect "text|1000" "N0CALL-7"
 }
 
@@ -325,7 +341,8 @@ refused_character() {
   ask "set|1000|aßbÿcµ-5" && expect "text|1000" "AßBÿCµ-5" && ask "set|1000|N0CALL-7" || return 1
   ask "set|1038|Café" && ask "click|1093" && ask "dialog|Save As|10000" || return 1
   ask "set|1148|$(field "$(qv3ui_windows_path "$file")")" && ask "click|1" && ask "gone|10000" || return 1
-  ask "use-main" && wait_status "File Saved" && ask "click|1005" && wait_status "$written_ok" || return 1
+  ask "use-main" && wait_status "File Saved" && ask "click|1005" && answer_changes 1 && wait_status "$written_ok" ||
+    return 1
   # qv3 prints the byte 0xE9 as é (and UTF-8's two bytes as two other characters).
   "$qv3" show "$file" | grep -qx 'primary.status_text = "Café"' &&
     [[ "$(tracker_setting 4 primary.status_text)" == '"Café"' ]] || { why="no Café as Caf and 0xE9"; return 1; }
@@ -339,7 +356,8 @@ read_during_write() {
   ask "set|1000|N0CALL-9" && ask "click|1005" && ask "click|1004" &&
     ask "wait-text|1002|$(field "Write in progress, please wait")|10000" || return 1
   expect_enabled 0 1024 && ask "style|1000" && (( QV3UI_REPLY & 0x800 )) || { why="not held: $why"; return 1; }
-  qv3ui_screenshot "$work/write-held.png" && wait_status "$written_ok" && expect_enabled 1 1024 || return 1
+  qv3ui_screenshot "$work/write-held.png" && answer_changes 1 && wait_status "$written_ok" && expect_enabled 1 1024 ||
+    return 1
   ask "style|1000" && (( (QV3UI_REPLY & 0x800) == 0 )) || { why="still held: $why"; return 1; }
   expect_tracker_image "$work/expected.img"
 }
@@ -364,7 +382,7 @@ questions_ok() {
     ask "dialog|$write_caption|10000" && expect "message" "$text" && expect_default_cancel || return 1
     ask "click|1" && ask "gone|10000" || return 1
   done
-  ask "use-main" && wait_status "$written_ok" || return 1
+  ask "use-main" && answer_changes 1 && wait_status "$written_ok" || return 1
   expect_tracker_image "$work/expected.img" && expect "sel|1033" "7"
 }
 

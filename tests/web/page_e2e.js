@@ -121,6 +121,16 @@ for (let model = 1; model <= 6; ++model) {
     await click(page, 'Read Config');
     await until(page, is('Read Config Successful'));
     await type(page, 'Primary Callsign', `n0tst-${model}`);
+    // The list of changes comes first; Cancel leaves the tracker as it was.
+    const held = (await port(page)).image;
+    await click(page, 'Write Config');
+    await page.waitForSelector('#question[open]', { timeout: kTimeoutMs });
+    const asked = await page.$eval('#question-text', (e) => e.textContent);
+    if (model === 4) await page.screenshot({ path: path.join(work, 'change-list.png') });
+    if (!/^The tracker will change:\nPrimary Callsign: .* \u2192 N0TST-\d\nWrite these changes\?$/.test(asked)) fail(`asked "${asked}"`);
+    await click(page, 'Cancel');
+    await until(page, is('Write cancelled: the tracker is unchanged'), null);
+    same((await port(page)).image, held, 'the tracker before and after Cancel');
     await click(page, 'Write Config');
     await until(page, is('Config Written Successfully!'));
     // ESC "D" 0xAA 0x55 and the 256 image bytes, each byte followed by its 10 ms pause.
@@ -148,10 +158,14 @@ for (const [name, options, ...steps] of [
   ['short image', '--model 4 --short-image 100', ['Read Config', is('Corrupted EEPROM')]],
   ['unplug mid-read', '--model 4 --hang-up-after 40', ['Read Config', startsWith('Port lost during the read (')]],
   ['corrupted read-back', '--model 4 --corrupt-readback 20', ['Read Version', startsWith('Version Read')],
-    ['Write Config', is('Verify Failed')]],
+    (page) => type(page, 'Primary Callsign', 'N0RB'), ['Write Config', is('Verify Failed')]],
 ]) {
   scenario(name, tracker(options), async ({ page }) => {
-    for (const [button, test] of steps) { await click(page, button); await until(page, test); }
+    for (const step of steps) {
+      if (typeof step === 'function') { await step(page); continue; }
+      await click(page, step[0]);
+      await until(page, step[1]);
+    }
   });
 }
 
@@ -180,6 +194,7 @@ scenario('a double click while busy, commands and typing during a write', tracke
   await type(page, 'Primary Callsign', 'TYPED');
   await page.screenshot({ path: path.join(work, 'write-held.png') });
   if (await page.$$eval('#main-window [type="checkbox"]', (all) => all.some((b) => !b.disabled))) fail('a box takes clicks');
+  await until(page, startsWith('Writing Config'));  // the list of changes answered OK
   await click(page, 'Quit');
   await until(page, is('Config Written Successfully!'));
   if (!(await page.$eval('#ended', (e) => e.hidden))) fail('Quit ended the page during the write');
@@ -195,6 +210,7 @@ scenario('a write cut off by a reload is said once; a page from a folder', track
   const cutOff = 'The last write was interrupted: the tracker may hold an incomplete configuration. Write it again.';
   await click(page, 'Read Config');
   await until(page, is('Read Config Successful'));
+  await type(page, 'Primary Callsign', 'N0CUT');
   await click(page, 'Write Config');
   await until(page, startsWith('Writing Config : *'));
   page.on('dialog', (dialog) => dialog.accept());  // the leave-page question
