@@ -8,6 +8,7 @@
 #include "files/config_file.h"
 #include "files/replace_file.h"
 #include "files/system_text.h"
+#include "ui/change_list.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/field_binding.h"
@@ -15,9 +16,6 @@
 #include "ui/host_services.h"
 
 namespace qv3 {
-
-// The lead's ui/change_list.h: each setting that differs, named as the window names it.
-std::vector<std::string> named_changes(const ConfigRecord& before, const ConfigRecord& after);
 
 namespace {
 
