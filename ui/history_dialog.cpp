@@ -45,7 +45,8 @@ DialogAction load_entry(WindowHandle dialog, App& app) {
     const std::optional<HistoryEntry> entry = chosen_entry(dialog, app);
     if (!entry) return DialogAction::Stay;
     const std::string path = history_entry_path(app.history_folder, *entry);
-    app.protocol.status_line = load_outcome_text(load_config_file(path, app.record, app.protocol.received_image).outcome);
+    const LoadResult loaded = load_config_file(path, app.record, app.protocol.received_image);
+    app.protocol.status_line = load_outcome_text(loaded.outcome);
     show_bound_fields(app.window, kMainWindowLayout, app.record);
     update_main_window_enabling(app);
     return DialogAction::Close;

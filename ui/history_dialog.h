@@ -1,4 +1,4 @@
-// The history dialog: the kept images of the tracker listed newest first, loaded into the form, compared with it, copied, or shown in the file manager.
+// The history dialog: the tracker's kept images, newest first, to load, compare, copy or show in the file manager.
 #pragma once
 
 #include <string>

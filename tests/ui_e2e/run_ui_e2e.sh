@@ -415,7 +415,7 @@ history_dialog() {
   expect "tab-order" "1000,1001,1002,1003,1004,1005,2" && ask "text|1000" || return 1
   [[ "$QV3UI_REPLY" == *"  $read  model 4  "* ]] || { why="the newest entry is '$QV3UI_REPLY'"; return 1; }
   ask "click|1002" && ask "wait-text|1005|$(field "Primary Callsign: $read → HIST-1")|10000" || return 1
-  ask "paint" && qv3ui_window_screenshot History "$work/history.png" || { why="no screenshot of the History dialog"; return 1; }
+  ask "paint" && qv3ui_window_screenshot History "$work/history.png" || { why="no History screenshot"; return 1; }
   ask "click|1001" && ask "gone|10000" && ask "use-main" && wait_status "File Loaded" && expect "text|1000" "$read"
 }
 

@@ -321,8 +321,7 @@ def save_and_load():
 
 
 def history_dialog():
-    """After a Read Config the History dialog lists the tracker's image first; Compare names the edit; Load puts the
-    entry back in the form."""
+    """After a Read Config the list shows the tracker's image first; Compare names the edit; Load puts it back."""
     m = S.main
     command("Read Config", READ_OK)
     read = m.text("Primary Callsign")

@@ -70,7 +70,8 @@ QWidget* make_edit(const LayoutControl& control) {
         auto* edit = new QPlainTextEdit;
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setVerticalScrollBarPolicy((control.rules & kRuleScrolls) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+        const bool scrolls = (control.rules & kRuleScrolls) != 0;
+        edit->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
         edit->setTabChangesFocus(true);
         return edit;
     }
