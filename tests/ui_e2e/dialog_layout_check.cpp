@@ -94,7 +94,9 @@ bool kind_and_rules_match(const LayoutControl& c, DWORD style) {
             return (style & ES_UPPERCASE) == 0 && ((style & ES_NUMBER) != 0) == rule(qv3::kRuleDigitsOnly) &&
                    ((style & ES_MULTILINE) != 0) == rule(qv3::kRuleMultiLine) &&
                    ((style & ES_WANTRETURN) != 0) == rule(qv3::kRuleMultiLine) && (style & ES_AUTOHSCROLL) &&
-                   !(style & (ES_AUTOVSCROLL | WS_VSCROLL | WS_HSCROLL));
+                   (style & (ES_AUTOVSCROLL | WS_VSCROLL)) ==
+                       (rule(qv3::kRuleScrolls) ? DWORD{ES_AUTOVSCROLL | WS_VSCROLL} : 0) &&
+                   !(style & WS_HSCROLL);
         case ControlKind::GroupBox: return (style & BS_TYPEMASK) == BS_GROUPBOX;
         case ControlKind::CheckBox: return (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
         case ControlKind::Button:
@@ -268,6 +270,7 @@ int main(int argc, char** argv) {
     } else {
         check_created(qv3::kMainWindowLayout);
         check_created(qv3::kTelemetryDialogLayout);
+        check_created(qv3::kHistoryDialogLayout);
     }
     std::printf("layout: %d checks, %d differences\n", checks, differences);
     return differences == 0 ? 0 : 1;

@@ -172,7 +172,7 @@ read_config() {
 recover() {
   local caption
   for caption in "$write_caption" "Read Version First" "Text Truncated" "Quorvale3Config" "Error" "Save As" "Open" \
-    "Telemetry Settings"; do
+    "Telemetry Settings" "History"; do
     while qv3ui_ask "dialog|$(field "$caption")|0" 5; do
       qv3ui_ask "close" 5 || break
       qv3ui_ask "gone|5000" 10 || break
@@ -423,6 +423,20 @@ save_and_load() {
   ask "use-main" && wait_status "File Loaded" && expect "text|1000" "SAVED-2"
 }
 
+# After a Read Config the History dialog lists the tracker's image first;
+# Compare names the edit; Load puts the entry back in the form.
+history_dialog() {
+  read_config || return 1
+  local read
+  read=$(unquote "$(tracker_setting 4 primary.callsign)")
+  ask "set|1000|HIST-1" && ask "click|1096" && ask "dialog|History|10000" && expect "focus" "1000" || return 1
+  expect "tab-order" "1000,1001,1002,1003,1004,1005,2" && ask "text|1000" || return 1
+  [[ "$QV3UI_REPLY" == *"  $read  model 4  "* ]] || { why="the newest entry is '$QV3UI_REPLY'"; return 1; }
+  ask "click|1002" && ask "wait-text|1005|$(field "Primary Callsign: $read → HIST-1")|10000" || return 1
+  ask "paint" && qv3ui_window_screenshot History "$work/history.png" || { why="no History screenshot"; return 1; }
+  ask "click|1001" && ask "gone|10000" && ask "use-main" && wait_status "File Loaded" && expect "text|1000" "$read"
+}
+
 tab_switch() {
   read_config || return 1
   local secondary
@@ -483,7 +497,7 @@ setup() {
     command -v "$tool" >/dev/null 2>&1 || { echo "ui-e2e: $tool not found (scripts/install-deps display wine)" >&2; return 1; }
   done
   mkdir -p "$work"
-  rm -f "$work/after-read.png" "$work/tooltip.png"
+  rm -f "$work/after-read.png" "$work/tooltip.png" "$work/history.png"
   qv3ui_start_xvfb "$work" || return 1
   qv3ui_prepare_prefix "$work/wine-prefix" "$link" N || return 1
   use_tracker 4 || { echo "ui-e2e: $why" >&2; return 1; }
@@ -501,7 +515,7 @@ main() {
   fi
   echo "ui-e2e: set-up ${SECONDS}s (display $DISPLAY, prefix ${work#"$QV3UI_ROOT"/}/wine-prefix)"
 
-  scenario "both dialogs as created match their layout tables" dialog_templates
+  scenario "the dialogs as created match their layout tables" dialog_templates
   if start_app; then
     scenario "start-up shows the defaults, model controls off" startup_defaults
     scenario "the running main window matches its layout table" running_layout
@@ -516,6 +530,7 @@ main() {
     scenario "four write questions answered OK, image written" questions_ok
     scenario "a write question answered Cancel: nothing written" question_cancel
     scenario "Save and Load through the file dialogs" save_and_load
+    scenario "History: the read listed, Compare names the edit, Load" history_dialog
     scenario "a tab switch keeps the edits of each bank" tab_switch
     scenario "telemetry dialog: OK, Cancel and the close box" telemetry_dialog
     scenario "Esc ends the program with exit code 0" escape_quits
@@ -526,7 +541,7 @@ main() {
   scenario "Quit ends the program with exit code 0" quit_quits
   scenario "the close box ends the program with exit code 0" close_box_quits
 
-  echo "ui-e2e: ${SECONDS}s in all; screenshots ${work#"$QV3UI_ROOT"/}/after-read.png, tooltip.png; logs in ${work#"$QV3UI_ROOT"/}/"
+  echo "ui-e2e: ${SECONDS}s in all; screenshots ${work#"$QV3UI_ROOT"/}/after-read.png, tooltip.png, history.png; logs in ${work#"$QV3UI_ROOT"/}/"
   echo "$passed passed, $failed failed"
   [[ $failed -eq 0 ]]
 }

@@ -192,6 +192,14 @@ qv3ui_screenshot() {
     mv "$file.tmp" "$file"
 }
 
+# qv3ui_window_screenshot CAPTION FILE: a window taken from its own X window,
+# found by its caption: a dialog cut from the screen comes out black where it
+# lies over the main window.
+qv3ui_window_screenshot() {
+  timeout 20 xwd -name "$1" -silent -display "$DISPLAY" | xwdtopnm 2>/dev/null | pnmtopng >"$2.tmp" 2>/dev/null &&
+    mv "$2.tmp" "$2"
+}
+
 # qv3ui_cleanup: ends everything started here, newest first.
 qv3ui_cleanup() {
   qv3ui_stop_driver

@@ -20,6 +20,7 @@ from atspi_window import (ALT, CONTROL, KEY_ESCAPE, KEY_LEFT, KEY_PAGE_DOWN, KEY
 CAPTION = "Quorvale3Config v1.4"
 WRITE_CAPTION = "Quorvale3 Write"
 TELEMETRY = "Telemetry Settings"
+HISTORY = "History"
 READ_OK = "Read Config Successful"
 WRITTEN_OK = "Config Written Successfully!"
 QUESTIONS = [
@@ -342,6 +343,24 @@ def save_and_load():
     expect("Callsign", S.main.text("Primary Callsign"), "SAVED-2")
 
 
+def history_dialog():
+    """After a Read Config the list shows the tracker's image first; Compare names the edit; Load puts it back."""
+    m = S.main
+    command("Read Config", READ_OK)
+    read = m.text("Primary Callsign")
+    m.set_text("Primary Callsign", "HIST-1")
+    m.press("History...")
+    d = Window(top_window(S.app, HISTORY))
+    check(f"  {read}  model 4  " in d.text("Entry"), f"the newest entry is {d.text('Entry')!r}")
+    d.press("Compare")
+    wait_until("Compare found nothing", 10, lambda: d.text("Differences") == f"Primary Callsign: {read} → HIST-1")
+    screenshot(d.node, os.path.join(work, "history.png"))
+    d.press("Load")
+    window_gone(S.app, HISTORY)
+    expect("Callsign", m.text("Primary Callsign"), read)
+    wait_until("no 'File Loaded' in the status line", 10, lambda: m.text("Status line") == "File Loaded")
+
+
 def refused_character():
     """A character past Latin-1 stops Save and Write Config; "Café" is saved and written as the byte 0xE9."""
     m, before, path = S.main, tracker_bytes(), os.path.join(work, "cafe.qv3")
@@ -520,6 +539,7 @@ SCENARIOS = [
     ("four write questions answered OK, image written", questions_ok),
     ("a write question answered Cancel: nothing written", question_cancel),
     ("Save and Load through the file dialogs", save_and_load),
+    ("History: the read listed, Compare names the edit, Load", history_dialog),
     ("a tab switch keeps the edits of each bank", tab_switch),
     ("Ctrl+Tab, Ctrl+PgDn, Alt+PgDn... and the tab row switch banks", keyboard_banks),
     ("screen readers: names by label, once each, two tabs", accessible_names),

@@ -64,12 +64,14 @@ QString text_of(std::string_view text) { return QString::fromUtf8(text.data(), s
 
 QWidget* make_edit(const LayoutControl& control) {
     if (control.rules & kRuleMultiLine) {
-        // Enter starts a new line; long lines scroll sideways; no scroll bars;
+        // Enter starts a new line; long lines scroll sideways; no scroll bars
+        // but where the layout asks for a vertical one;
         // Tab moves on, as in a Windows dialog.
         auto* edit = new QPlainTextEdit;
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        const bool scrolls = (control.rules & kRuleScrolls) != 0;
+        edit->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
         edit->setTabChangesFocus(true);
         return edit;
     }

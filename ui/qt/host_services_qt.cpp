@@ -1,12 +1,14 @@
-// The host_services.h functions over Qt: message boxes, the save and open file dialogs, quitting, standard error.
+// The host_services.h functions over Qt: message boxes, the save and open file dialogs, the file manager, quitting, standard error.
 #include "ui/host_services.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include <cstdio>
 #include <string>
@@ -79,6 +81,14 @@ std::optional<std::string> choose_save_file(WindowHandle owner, std::string_view
 
 std::optional<std::string> choose_open_file(WindowHandle owner) {
     return run_file_dialog(owner, QFileDialog::AcceptOpen, QString());
+}
+
+// The desktop's own choice of file manager (xdg-open on Linux); the folder
+// is the file system's bytes, as every path here.
+bool open_folder(std::string_view folder) {
+    if (folder.empty()) return false;
+    const QByteArray bytes(folder.data(), static_cast<qsizetype>(folder.size()));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(bytes)));
 }
 
 // Every event loop ends once the current event is handled, a message box's

@@ -100,6 +100,7 @@ DWORD control_style(const LayoutControl& control) {
             DWORD style = base | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
             if (rules & kRuleDigitsOnly) style |= ES_NUMBER;
             if (rules & kRuleMultiLine) style |= ES_MULTILINE | ES_WANTRETURN;
+            if (rules & kRuleScrolls) style |= ES_AUTOVSCROLL | WS_VSCROLL;
             return style;
         }
         case ControlKind::CheckBox: return base | WS_TABSTOP | BS_AUTOCHECKBOX;

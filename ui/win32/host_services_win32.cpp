@@ -1,8 +1,9 @@
-// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), quitting, standard error.
+// The host_services.h functions for Windows: message boxes, the save and open file dialogs (UTF-8 paths), the file manager, quitting, standard error.
 #include "ui/host_services.h"
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <array>
 #include <cwchar>
@@ -77,6 +78,14 @@ std::optional<std::string> choose_open_file(WindowHandle owner) {
         file_dialog_of(owner, path, OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_LONGNAMES);
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     return path_of(path);
+}
+
+// The folder in Explorer, or whatever the system opens folders with.
+bool open_folder(std::string_view folder) {
+    if (folder.empty()) return false;
+    const std::wstring path = wide_text(terminated(folder));
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;  // larger than 32 is success, by ShellExecute's contract
 }
 
 // A reason given to Windows for holding up the end of the session goes with
