@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "device/device_protocol.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/form_access.h"
@@ -31,6 +32,8 @@ EMSCRIPTEN_KEEPALIVE void web_start(int has_serial) {
     std::error_code ignored;
     std::filesystem::create_directories(qv3::kDownloadFolder, ignored);
     std::filesystem::create_directories(qv3::kUploadFolder, ignored);
+    // Mounted and loaded by the page before this call.
+    app.history_folder = qv3::kHistoryFolder;
     qv3::build_dialog(qv3::kMainWindow, qv3::kMainWindowLayout);
     qv3::build_dialog(qv3::kTelemetryWindow, qv3::kTelemetryDialogLayout);
     app.window = qv3::kMainWindow;
@@ -60,7 +63,14 @@ EMSCRIPTEN_KEEPALIVE void web_on_tab_changed(int index) { qv3::on_tab_changed(ap
 
 EMSCRIPTEN_KEEPALIVE void web_on_bank_key(int step) { qv3::on_bank_key(app, step); }
 
-EMSCRIPTEN_KEEPALIVE void web_on_timer() { qv3::on_timer(app); }
+// A read or a verified write keeps its image in the history as its exchange
+// ends; the page then saves the folder. Any end of an exchange asks it: a
+// failed one costs one comparison of the folder with the stored copy.
+EMSCRIPTEN_KEEPALIVE void web_on_timer() {
+    const bool was_running = app.protocol.outcome == qv3::ExchangeOutcome::Running;
+    qv3::on_timer(app);
+    if (was_running && app.protocol.outcome != qv3::ExchangeOutcome::Running) qv3_dom_save_history();
+}
 
 EMSCRIPTEN_KEEPALIVE int web_write_in_progress() { return qv3::write_in_progress(app.protocol) ? 1 : 0; }
 

@@ -1,4 +1,4 @@
-// The page's two windows, as the form's window handles name them, how the telemetry dialog is asked to act, and where files cross to the browser.
+// The page's windows, as the form's window handles name them, how the telemetry dialog is asked to act, and where files cross to the browser.
 #pragma once
 
 #include "device/user_questions.h"
@@ -15,5 +15,8 @@ enum class TelemetryEvent { Click, Escape, CloseBox };
 // A save lands here and leaves as a download; a loaded file is copied to the upload folder.
 constexpr const char* kDownloadFolder = "/downloads";
 constexpr const char* kUploadFolder = "/uploads";
+// The history: the page mounts the browser's storage (IndexedDB) here before the
+// module starts, and saves it there after every exchange.
+constexpr const char* kHistoryFolder = "/history";
 
 }  // namespace qv3

@@ -461,6 +461,30 @@
     }
   }
 
+  // --- the history -------------------------------------------------------------------
+
+  // The module keeps its history in this folder (kHistoryFolder, page_windows.h),
+  // which IDBFS mirrors in the browser's IndexedDB: loaded before the module
+  // starts, saved after each exchange, one save after another. Where that
+  // storage is refused the history lasts as long as the page.
+  const kHistoryFolder = '/history';
+  let historySaved = Promise.resolve();
+
+  function syncHistory(instance, load) {
+    return new Promise((resolve) => instance.FS.syncfs(load, (error) => {
+      if (error) console.warn(`The history could not be ${load ? 'loaded' : 'saved'}: ${error}`);
+      resolve();
+    }));
+  }
+
+  function loadHistory(instance) {
+    instance.FS.mkdir(kHistoryFolder);
+    instance.FS.mount(instance.FS.filesystems.IDBFS, {}, kHistoryFolder);
+    return syncHistory(instance, true);
+  }
+
+  function saveHistory() { historySaved = historySaved.then(() => syncHistory(module, false)); }
+
   function quit() {
     ended = true;
     document.getElementById(kWindowElements[kMainWindow]).hidden = true;
@@ -601,10 +625,11 @@
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
-      clearList, setEnabled, isEnabled, setReadOnly, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      clearList, setEnabled, isEnabled, setReadOnly, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, saveHistory, quit,
       log: (line) => console.log(line),
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
+    await loadHistory(instance);
     instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
     module = instance;
     if (!hasSerial) sayWhyNoPort();
