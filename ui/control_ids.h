@@ -1,4 +1,4 @@
-// Control ids of the main window and the telemetry dialog; ui/dialog_layouts.h places each control.
+// Control ids of the main window, the telemetry dialog and the history dialog; ui/dialog_layouts.h places each control.
 #pragma once
 
 namespace qv3 {
@@ -25,6 +25,7 @@ enum MainWindowControl : int {
     IDB_SAVE = 1093,
     IDB_LOAD = 1095,
     IDB_EDIT_TELEMETRY = 1094,
+    IDB_HISTORY = 1096,
 
     // Main window: edit fields.
     IDE_CALIBRATION = 1082,
@@ -86,6 +87,18 @@ enum TelemetryControl : int {
     IDC_TELEMETRY_CHANNELS = 1002,
     IDE_TELEMETRY_DEF_RATE = 1001,
     IDE_TELEMETRY_TEXT = 1000,
+};
+
+// The history dialog's; Close is the dialog manager's Cancel, so Esc and the
+// close box press it.
+enum HistoryControl : int {
+    IDC_HISTORY_ENTRIES = 1000,
+    IDB_HISTORY_LOAD = 1001,
+    IDB_HISTORY_COMPARE = 1002,
+    IDB_HISTORY_SAVE_COPY = 1003,
+    IDB_HISTORY_OPEN_FOLDER = 1004,
+    IDE_HISTORY_DIFFERENCES = 1005,
+    IDB_HISTORY_CLOSE = 2,
 };
 
 }  // namespace qv3

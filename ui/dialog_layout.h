@@ -37,6 +37,7 @@ enum ControlRule : unsigned {
     kRuleDigitsOnly = 1u << 1,  // only decimal digits can be typed
     kRuleMultiLine = 1u << 2,   // Enter starts a new line; long lines scroll sideways; no vertical scrolling
     kRuleDefault = 1u << 3,     // the button that Enter presses
+    kRuleScrolls = 1u << 4,     // multi-line: a vertical scroll bar, for more lines than it shows
 };
 
 // Position and size in dialog units: x and width in quarters of the font's

@@ -1,4 +1,4 @@
-// The two dialogs, described once: the main window and the telemetry settings dialog, every control in creation order.
+// The dialogs, described once: the main window, the telemetry settings and the history, every control in creation order.
 //
 // Both window front ends build their dialogs from these tables; the layout
 // tests check them and compare the running Windows program with them.
@@ -161,6 +161,8 @@ inline constexpr std::array kMainWindowControls{
     LayoutControl{ControlKind::StatusText, IDT_STATUS, "", {193, 7, 167, 8}},
     button(IDB_SAVE, "Save", {240, 264, 50, 14}),
     button(IDB_LOAD, "Load", {240, 278, 50, 14}),
+    // In the free space above Quit; last, so the tab order reaches it after Load.
+    button(IDB_HISTORY, "History...", {310, 264, 50, 14}),
 };
 
 // The telemetry settings of one bank. "Channels" is created last, so it comes
@@ -177,6 +179,21 @@ inline constexpr std::array kTelemetryDialogControls{
     drop_list(IDC_TELEMETRY_CHANNELS, {68, 27, 35, 153}, "telemetry_channels", kTelemetryChannelItems, 1),
 };
 
+// The kept images of the tracker (files/history.h): the list is filled as the
+// dialog opens, and Compare's lines fill the read-only field below it.
+inline constexpr std::array kHistoryDialogControls{
+    label("Entry", IDC_HISTORY_ENTRIES, {5, 9, 42, 8}),
+    LayoutControl{ControlKind::DropList, IDC_HISTORY_ENTRIES, "", {50, 7, 275, 150}, kRuleNone, kNoControlId,
+                  BankScope::None, "", kText},
+    button(IDB_HISTORY_LOAD, "Load", {50, 26, 56, 14}),
+    button(IDB_HISTORY_COMPARE, "Compare", {109, 26, 56, 14}),
+    button(IDB_HISTORY_SAVE_COPY, "Save Copy...", {168, 26, 56, 14}),
+    button(IDB_HISTORY_OPEN_FOLDER, "Open folder", {269, 26, 56, 14}),
+    label("Differences", IDE_HISTORY_DIFFERENCES, {5, 49, 42, 8}),
+    edit(IDE_HISTORY_DIFFERENCES, {50, 47, 275, 106}, kRuleMultiLine | kRuleScrolls, "", kText, BankScope::None),
+    button(IDB_HISTORY_CLOSE, "Close", {275, 160, 50, 14}),
+};
+
 }  // namespace layout
 
 inline constexpr DialogLayout kMainWindowLayout{"Quorvale3Config v1.4", 367, 302, "MS Shell Dlg", 8,
@@ -184,5 +201,8 @@ inline constexpr DialogLayout kMainWindowLayout{"Quorvale3Config v1.4", 367, 302
 
 inline constexpr DialogLayout kTelemetryDialogLayout{"Telemetry Settings", 252, 160, "MS Shell Dlg", 8,
                                                      layout::kTelemetryDialogControls};
+
+inline constexpr DialogLayout kHistoryDialogLayout{"History", 332, 181, "MS Shell Dlg", 8,
+                                                   layout::kHistoryDialogControls};
 
 }  // namespace qv3

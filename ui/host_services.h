@@ -1,4 +1,4 @@
-// The seam between the form logic and the host: message boxes, file dialogs, the telemetry dialog, quitting, standard error.
+// The seam between the form logic and the host: message boxes, file dialogs, the telemetry and history dialogs, the file manager, quitting, standard error.
 //
 // One implementation per front end, chosen at link time:
 // ui/win32/host_services_win32.cpp for the Windows application,
@@ -12,6 +12,7 @@
 
 #include "device/user_questions.h"
 #include "model/config_record.h"
+#include "ui/app.h"
 #include "ui/form_access.h"
 
 namespace qv3 {
@@ -32,6 +33,14 @@ std::optional<std::string> choose_open_file(WindowHandle owner);
 // Shows the telemetry dialog modally over owner, editing record's bank
 // active_bank; its procedure calls the functions of ui/telemetry_binding.h.
 void show_telemetry_dialog(WindowHandle owner, ConfigRecord& record);
+
+// Shows the history dialog modally over owner (a page shows it and returns);
+// its procedure calls the functions of ui/history_dialog.h.
+void show_history_dialog(WindowHandle owner, App& app);
+
+// Opens folder (UTF-8) in the desktop's file manager; false when the host has
+// none or it could not be started.
+bool open_folder(std::string_view folder);
 
 // Asks the host to end the application once the current message is handled,
 // with exit_code as the program's exit code.

@@ -104,6 +104,9 @@ void on_command(App& app, int id) {
             // Its OK would store into the record that the write's verification replaces.
             if (!refused_during_write(app.protocol)) show_telemetry_dialog(app.window, app.record);
             break;
+        case IDB_HISTORY:
+            show_history_dialog(app.window, app);
+            break;
         case IDB_QUIT:
             on_quit_request(app);
             break;

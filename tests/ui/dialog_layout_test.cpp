@@ -17,7 +17,7 @@
 namespace qv3 {
 namespace {
 
-const DialogLayout* const kLayouts[] = {&kMainWindowLayout, &kTelemetryDialogLayout};
+const DialogLayout* const kLayouts[] = {&kMainWindowLayout, &kTelemetryDialogLayout, &kHistoryDialogLayout};
 
 // What a list covers when closed: no more than an edit field's height.
 constexpr int kClosedListHeight = 14;

@@ -5,6 +5,7 @@
 #include "device/serial_port.h"
 #include "ui/control_ids.h"
 #include "ui/form_fields.h"
+#include "ui/history_dialog.h"
 #include "ui/host_services.h"
 #include "ui/telemetry_binding.h"
 #include "ui_fakes.h"
@@ -165,6 +166,19 @@ void show_telemetry_dialog(WindowHandle, ConfigRecord& record) {
     telemetry_dialog_opened(dialog, record);
     if (fake_host().telemetry_edits) fake_host().telemetry_edits(dialog);
     telemetry_dialog_command(dialog, record, IDB_TELEMETRY_OK);
+}
+
+// Opens the dialog as its procedure would; the test's session clicks in it.
+void show_history_dialog(WindowHandle, App& app) {
+    fake_host().log.push_back("history dialog");
+    const WindowHandle dialog = test::new_fake_window();
+    history_dialog_opened(dialog, app);
+    if (fake_host().history_session) fake_host().history_session(dialog);
+}
+
+bool open_folder(std::string_view folder) {
+    fake_host().log.push_back("open folder: " + std::string(folder));
+    return fake_host().folder_opens;
 }
 
 void post_quit_request(WindowHandle, int exit_code) {

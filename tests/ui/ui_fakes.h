@@ -42,8 +42,13 @@ struct FakeHost {
     std::optional<std::string> open_path;
     // Edits made in the telemetry dialog once it has opened; then it ends with OK.
     std::function<void(WindowHandle dialog)> telemetry_edits;
+    // What is done in the history dialog once it has opened (history_dialog_command's clicks).
+    std::function<void(WindowHandle dialog)> history_session;
+    // What open_folder answers.
+    bool folder_opens = true;
     // Everything the host was asked to do, one line each: "question: CAPTION | TEXT",
-    // "notice: CAPTION | TEXT", "save dialog: NAME", "open dialog", "telemetry dialog", "stderr: LINE",
+    // "notice: CAPTION | TEXT", "save dialog: NAME", "open dialog", "telemetry dialog", "history dialog",
+    // "open folder: PATH", "stderr: LINE",
     // "quit" (exit code 0) and "quit CODE".
     std::vector<std::string> log;
 };

@@ -45,8 +45,9 @@ constexpr Row kControlRules[] = {
     row("DigitsOnly", qv3::kRuleDigitsOnly),
     row("MultiLine", qv3::kRuleMultiLine),
     row("Default", qv3::kRuleDefault),
+    row("Scrolls", qv3::kRuleScrolls),
 };
-static_assert(std::size(kControlRules) == 4 && qv3::kRuleDefault == 1u << 3);
+static_assert(std::size(kControlRules) == 5 && qv3::kRuleScrolls == 1u << 4);
 
 constexpr Row kWindows[] = {row("Main", qv3::kMainWindow), row("Telemetry", qv3::kTelemetryWindow)};
 
