@@ -31,8 +31,6 @@ namespace qv3 {
 namespace {
 
 constexpr int kTickMs = 100;
-// The question lists this many changes, then how many more there are.
-constexpr size_t kMaxChangeLines = 20;
 // Far more steps than the longest exchange takes (five version queries, eight
 // pieces and a read-back), so a fault can never keep qv3 running.
 constexpr int kMaxSteps = 600;
@@ -200,8 +198,6 @@ void keep_in_history_of(const DeviceSession& session, const std::string& history
     if (kept && kept->outcome == HistoryOutcome::Failed) err << "qv3: " << terminal_safe(history_failure_text(*kept)) << "\n";
 }
 
-constexpr const char* kWriteQuestionCaption = "Quorvale3 Write";
-constexpr const char* kUnchangedText = "Write cancelled: the tracker is unchanged";
 
 // After the read before a write: a read image is kept as a "before write"
 // entry, and a copy that cannot be kept stops the write; a tracker whose
@@ -216,16 +212,12 @@ int keep_before_write(const DeviceSession& session, const ConfigRecord& tracker,
         const std::string question = "The tracker's current configuration could not be read (" +
                                      session.protocol.status_line + "). Write without keeping it?";
         if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, question)) return -1;
-        err << kUnchangedText << "\n";
+        err << exchange_status_text(ExchangeOutcome::WriteDeclined) << "\n";
         return kExitFailure;
     }
-    if (history.empty()) return -1;
-    const HistoryResult kept = keep_in_history(history, local_time_now(), tracker.device_model,
-                                               session.protocol.received_image.bytes, HistoryKind::BeforeWrite);
-    if (kept.outcome != HistoryOutcome::Failed) return -1;
-    err << terminal_safe("Could not keep the tracker's configuration before writing (" + kept.path + ": " + kept.reason +
-                         "); nothing was written.")
-        << "\n";
+    const auto kept = keep_image_before_write(session.protocol, tracker.device_model, history);
+    if (!kept || kept->outcome != HistoryOutcome::Failed) return -1;
+    err << terminal_safe(exchange_status_text(ExchangeOutcome::BackupFailed, backup_failure_detail(*kept))) << "\n";
     return kExitFailure;
 }
 
@@ -233,28 +225,28 @@ int keep_before_write(const DeviceSession& session, const ConfigRecord& tracker,
 // question whether to write them (--yes answers it; without a terminal the
 // write goes on, as scripts expect). Nothing to change ends here. An exit
 // code, or -1 to go on.
-int show_changes(const DeviceSession& session, const ConfigRecord& tracker, const ConfigRecord& record, bool dry_run,
-                 bool yes, std::ostream& out, std::ostream& err) {
+int show_changes(const DeviceSession& session, const ConfigRecord& tracker, const ConfigurationSource& source,
+                 bool dry_run, bool yes, std::ostream& out, std::ostream& err) {
+    const ConfigRecord& record = source.record;
     ConfigRecord written;
     ImageBytes image{};
     if (!as_written(record, written, image)) return -1;  // the write says why it does not fit
+    const std::vector<std::string> lines =
+        changed_settings_for_write(tracker, record, written, keys_model_cannot_hold(source, record.device_model));
     const size_t size = static_cast<size_t>(image_size_for_model(record.device_model));
     const ImageBytes& held = session.protocol.received_image.bytes;
-    if (std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
-        err << "The tracker already holds this configuration\n";
+    if (lines.empty() && std::equal(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(size), held.begin())) {
+        err << exchange_status_text(ExchangeOutcome::AlreadyHeld) << "\n";
         return kExitOk;
     }
-    const std::vector<std::string> lines = changed_settings(tracker, written);
     for (const std::string& line : lines) out << terminal_safe(line) << "\n";
     out.flush();
     if (dry_run) return kExitOk;
     if (yes || !standard_input_is_terminal()) return -1;
-    std::string question = "The tracker will change:\n";
-    for (size_t i = 0; i < lines.size() && i < kMaxChangeLines; ++i) question += terminal_safe(lines[i]) + "\n";
-    if (lines.size() > kMaxChangeLines) question += "and " + std::to_string(lines.size() - kMaxChangeLines) + " more\n";
-    question += "Write these changes?";
-    if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, question)) return -1;
-    err << kUnchangedText << "\n";
+    std::vector<std::string> shown;
+    for (const std::string& line : lines) shown.push_back(terminal_safe(line));
+    if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, change_question_text(shown))) return -1;
+    err << exchange_status_text(ExchangeOutcome::WriteDeclined) << "\n";
     return kExitFailure;
 }
 
@@ -363,7 +355,7 @@ int write_exchange(DeviceSession& session, const std::vector<std::string>& args,
         return code;
     }
     if (backup && session.protocol.outcome == ExchangeOutcome::ReadSucceeded) {
-        if (const int code = show_changes(session, tracker, *record, dry_run, parsed.switches.count("--yes") > 0, out, err);
+        if (const int code = show_changes(session, tracker, *source, dry_run, parsed.switches.count("--yes") > 0, out, err);
             code >= 0) {
             return code;
         }

@@ -26,12 +26,19 @@ std::string joined(const std::vector<std::string>& keys) {
 }  // namespace
 
 std::vector<std::string> keys_model_cannot_hold(const ConfigurationSource& source, int tracker_model) {
-    std::vector<std::string> keys;
-    for (const SettingsKey& key : settings_keys()) {
+    // A setting at its default is no loss: a .qv3 file sets every key, and
+    // a tracker that does not keep one gives back the default or its own.
+    const auto defaults = settings_to_pairs(ConfigRecord{});
+    const auto given = settings_to_pairs(source.record);
+    const std::vector<SettingsKey> keys = settings_keys();
+    std::vector<std::string> lost;
+    for (size_t i = 0; i < keys.size() && i < given.size() && i < defaults.size(); ++i) {
+        const SettingsKey& key = keys[i];
         if (key.field->kept_by == KeptBy::VersionReply || !source.keys_set.contains(key.key)) continue;
-        if (!model_holds_value(tracker_model, source.record, *key.field, key.bank)) keys.push_back(key.key);
+        if (given[i].second == defaults[i].second) continue;
+        if (!model_holds_value(tracker_model, source.record, *key.field, key.bank)) lost.push_back(key.key);
     }
-    return keys;
+    return lost;
 }
 
 int check_model_change(const ConfigurationSource& source, std::string_view source_name, int tracker_model,

@@ -19,7 +19,8 @@ namespace qv3 {
 // 'qv3 keys' order: a key present in the source (a settings text's line; any
 // key the image of a .qv3 file's model keeps) whose value tracker_model's image
 // cannot store, because that model has no place for the setting or forces it
-// to another value. The model key itself is never one: it is what is compared.
+// to another value. A value that is the setting's default is never one, nor
+// the model key: it is what is compared.
 std::vector<std::string> keys_model_cannot_hold(const ConfigurationSource& source, int tracker_model);
 
 // Before a write of source (named source_name on the command line) to a

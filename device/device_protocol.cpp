@@ -65,6 +65,13 @@ void end_exchange(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string
     protocol.status_line = exchange_status_text(outcome, detail);
 }
 
+void begin_writing(DeviceProtocol& protocol, SerialPort& port) {
+    protocol.state = ProtocolState::WritingConfig;
+    protocol.status_line = "Writing Config : ";
+    send(protocol, port, {kEsc, 'D', 0xAA, 0x55}, kBytePauseMs);
+    protocol.write_offset = 0;
+}
+
 // The tracker named a known model: the read or the write begins, or a
 // version-only query ends.
 void begin_phase(DeviceProtocol& protocol, SerialPort& port, int model) {
@@ -86,11 +93,16 @@ void begin_phase(DeviceProtocol& protocol, SerialPort& port, int model) {
                 protocol.state = ProtocolState::Idle;
                 break;
             }
-            protocol.state = ProtocolState::WritingConfig;
-            protocol.status_line = "Writing Config : ";
+            if (protocol.read_before_write) {
+                protocol.state = ProtocolState::ReadingBeforeWrite;
+                protocol.received_image.length = 0;
+                protocol.status_line = "Reading Config";
+                open(port);
+                send_read_command(protocol, port);
+                break;
+            }
             open(port);
-            send(protocol, port, {kEsc, 'D', 0xAA, 0x55}, kBytePauseMs);
-            protocol.write_offset = 0;
+            begin_writing(protocol, port);
             break;
         default:
             protocol.state = ProtocolState::Idle;
@@ -144,7 +156,22 @@ void write_next_piece(DeviceProtocol& protocol, SerialPort& port, const ConfigRe
     protocol.tick_count = 0;
 }
 
+// The read before a write is judged as a read is, into a record of its own:
+// the form's record is what is about to be written.
+ExchangeOutcome judge_read_before_write(const DeviceProtocol& protocol, int model) {
+    if (protocol.received_image.length == 0) return ExchangeOutcome::ConfigNotRead;
+    ConfigRecord held{.device_model = model};
+    return decode_image(protocol.received_image, held) == DecodeOutcome::Success ? ExchangeOutcome::ReadSucceeded
+                                                                                 : ExchangeOutcome::CorruptedEeprom;
+}
+
 void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& record) {
+    close(port);
+    if (protocol.state == ProtocolState::ReadingBeforeWrite) {
+        protocol.read_before_write_outcome = judge_read_before_write(protocol, record.device_model);
+        protocol.state = ProtocolState::ConfirmingWrite;
+        return;
+    }
     if (protocol.received_image.length == 0) {
         end_exchange(protocol, ExchangeOutcome::ConfigNotRead);
     } else if (protocol.state == ProtocolState::ReadingConfig) {
@@ -154,7 +181,6 @@ void judge_image(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& recor
         verify_written_image(protocol, record);
     }
     protocol.state = ProtocolState::Idle;
-    close(port);
 }
 
 }  // namespace
@@ -174,6 +200,11 @@ std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detai
         case ExchangeOutcome::VerifyFailedLength: return "Verify FAILED";
         case ExchangeOutcome::VerifyFailedBytes: return "Verify Failed";
         case ExchangeOutcome::WriteCancelledModelChanged: return "Write cancelled: device model changed";
+        case ExchangeOutcome::WriteDeclined: return "Write cancelled: the tracker is unchanged";
+        case ExchangeOutcome::AlreadyHeld: return "The tracker already holds this configuration";
+        case ExchangeOutcome::BackupFailed:
+            return "Could not keep the tracker's configuration before writing (" + std::string(detail) +
+                   "); nothing was written.";
         case ExchangeOutcome::PortLostDuringRead: return "Port lost during the read (" + std::string(detail) + ")";
         case ExchangeOutcome::PortLostDuringWrite:
             return "Port lost during the write: the tracker may hold an incomplete configuration. Write it again.";
@@ -194,7 +225,8 @@ bool write_in_progress(const DeviceProtocol& protocol) {
 }
 
 bool write_under_way(const DeviceProtocol& protocol) {
-    return protocol.state == ProtocolState::QueryVersionForWrite || write_in_progress(protocol);
+    return protocol.state == ProtocolState::QueryVersionForWrite || protocol.state == ProtocolState::ReadingBeforeWrite ||
+           protocol.state == ProtocolState::ConfirmingWrite || write_in_progress(protocol);
 }
 
 bool refused_during_write(DeviceProtocol& protocol) {
@@ -249,7 +281,10 @@ bool step_exchange(DeviceProtocol& protocol, SerialPort& port, ConfigRecord& rec
         case ProtocolState::WritingConfig:
             write_next_piece(protocol, port, record);
             return false;
+        case ProtocolState::ConfirmingWrite:
+            return false;
         case ProtocolState::ReadingConfig:
+        case ProtocolState::ReadingBeforeWrite:
         case ProtocolState::VerifyingConfig:
             drain_image(protocol, port);
             if (protocol.port_gone || protocol.tick_count < kStepsToCollect) return false;
@@ -307,6 +342,23 @@ void verify_written_image(DeviceProtocol& protocol, ConfigRecord& record) {
     }
     decode_image(image, record);
     end_exchange(protocol, ExchangeOutcome::Written);
+}
+
+void write_after_confirming(DeviceProtocol& protocol, SerialPort& port) {
+    if (protocol.state != ProtocolState::ConfirmingWrite) return;
+    protocol.port_gone = false;
+    if (open(port) != PortOutcome::Ok) {
+        end_exchange(protocol, ExchangeOutcome::OpenFailed, port.last_error);
+        protocol.state = ProtocolState::Idle;
+        return;
+    }
+    begin_writing(protocol, port);
+}
+
+void end_write_unsent(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string_view detail) {
+    if (protocol.state != ProtocolState::ConfirmingWrite) return;
+    end_exchange(protocol, outcome, detail);
+    protocol.state = ProtocolState::Idle;
 }
 
 PortOutcome send_test_command(DeviceProtocol& protocol, SerialPort& port, TestCommand command) {

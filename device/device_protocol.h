@@ -17,6 +17,9 @@ enum class ProtocolState {
     QueryVersionForRead,   // "Read Config", before the image is read
     QueryVersionForWrite,  // a write, before the image is sent
     ReadingConfig,
+    ReadingBeforeWrite,    // a write reads what the tracker holds before anything is sent
+    ConfirmingWrite,       // that read is over; the front end asks before the image goes out
+
     WritingConfig,
     VerifyingConfig,
 };
@@ -40,6 +43,9 @@ enum class ExchangeOutcome {
     WriteCancelledModelChanged,  // the tracker reported another model; nothing was sent
     PortLostDuringRead,          // the device went away during a version query or a read
     PortLostDuringWrite,         // the device went away while the image went out or came back
+    WriteDeclined,               // the user answered Cancel after the read before a write
+    AlreadyHeld,                 // the tracker holds the very image the write would send
+    BackupFailed,                // the read before a write could not be kept; nothing was sent
 };
 
 // What a trace call reports: a byte sent or received, or the line speed the
@@ -58,6 +64,12 @@ struct DeviceProtocol {
     ImageBytes encoded_image{};
     int32_t encoded_for_model = 0;  // the model encoded_image was laid out for
     bool port_gone = false;         // a read or write of this step found the device gone
+    // A write reads the tracker's image first (ReadingBeforeWrite) and waits
+    // in ConfirmingWrite; without it the image goes out right after the
+    // version query (qv3 reads on its own before it writes).
+    bool read_before_write = false;
+    // How that read ended: ReadSucceeded, CorruptedEeprom or ConfigNotRead.
+    ExchangeOutcome read_before_write_outcome = ExchangeOutcome::None;
     // A refusal's text stays on the status line for this many more steps
     // (refused_during_write); meanwhile the progress it covers waits here.
     int32_t refusal_steps_left = 0;
@@ -69,7 +81,7 @@ struct DeviceProtocol {
 
 // The status text of an outcome. detail is what the text quotes: the version
 // reply for VersionFound and NotFound, the port's error for OpenFailed, the
-// system's reason for PortLostDuringRead.
+// system's reason for PortLostDuringRead and "PATH: REASON" for BackupFailed.
 // Empty for None and Running, whose texts are the progress of the exchange.
 std::string exchange_status_text(ExchangeOutcome outcome, std::string_view detail = {});
 
@@ -101,6 +113,15 @@ bool refused_during_write(DeviceProtocol& protocol);
 
 // Model code of a version reply: the row whose version text begins the reply, else kModelNone.
 int model_for_version_reply(const std::string& reply);
+
+// In ConfirmingWrite: the answer was yes, so the port is opened again and the
+// image goes out (WritingConfig); an open failure ends the write with the
+// port's text. Nothing happens in any other state.
+void write_after_confirming(DeviceProtocol& protocol, SerialPort& port);
+
+// In ConfirmingWrite: the write ends with outcome (WriteDeclined, AlreadyHeld
+// or BackupFailed, detail as exchange_status_text takes it) and nothing sent.
+void end_write_unsent(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string_view detail = {});
 
 // Opens the port and sends the version query; follow_up is one of the three
 // query states. On an open failure only status_line changes (the port's text).

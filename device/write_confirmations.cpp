@@ -58,6 +58,13 @@ std::vector<const char*> write_questions_for(const ConfigRecord& record) {
     return asked;
 }
 
+std::string change_question_text(const std::vector<std::string>& lines) {
+    std::string question = "The tracker will change:\n";
+    for (std::size_t i = 0; i < lines.size() && i < kMaxChangeLines; ++i) question += lines[i] + "\n";
+    if (lines.size() > kMaxChangeLines) question += "and " + std::to_string(lines.size() - kMaxChangeLines) + " more\n";
+    return question + "Write these changes?";
+}
+
 bool confirm_write(const ConfigRecord& record, WindowHandle owner) {
     for (const char* question : write_questions_for(record)) {
         if (!ask_ok_cancel(owner, kWriteQuestionCaption, question)) return false;

@@ -1,6 +1,8 @@
 // The "Write Config" command's confirmations, encoding, and the start of the write.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <vector>
 
 #include "device/device_protocol.h"
@@ -23,6 +25,12 @@ constexpr const char* kFastRateQuestion =
 constexpr const char* kFastTelemetryQuestion =
     "You are about to configure your Quorvale with the ability to send telemetry definitions at a rate that is "
     "more frequent then is normally recommended. Are you sure you want to do this?";
+
+// The question before a write's image goes out, over the settings it
+// changes, one line each: "The tracker will change:", at most
+// kMaxChangeLines of them, "and N more" for the rest, "Write these changes?".
+constexpr std::size_t kMaxChangeLines = 20;
+std::string change_question_text(const std::vector<std::string>& lines);
 
 // The questions the record calls for, in the order they are asked.
 std::vector<const char*> write_questions_for(const ConfigRecord& record);

@@ -30,6 +30,7 @@ struct App {
     // the front end names the system's folder, the tests none.
     std::string history_folder;
     bool form_held = false;  // the form is held for a write (ui/form_hold.h)
+    bool reviewing_write = false;  // the questions before a write's image goes out are shown (ui/write_review.h)
 };
 
 }  // namespace qv3

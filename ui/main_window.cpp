@@ -16,6 +16,7 @@
 #include "ui/host_services.h"
 #include "ui/text_refusal.h"
 #include "ui/window_commands.h"
+#include "ui/write_review.h"
 
 namespace qv3 {
 
@@ -142,6 +143,11 @@ void on_timer(App& app) {
     // A write may have ended without changing the record (the port lost, a failed verification).
     if (changed || app.form_held != write_under_way(app.protocol)) update_main_window_enabling(app);
     set_text(app.window, IDT_STATUS, app.protocol.status_line);
+    if (app.protocol.state == ProtocolState::ConfirmingWrite) {
+        review_write(app);
+        if (app.protocol.state != ProtocolState::ConfirmingWrite) update_main_window_enabling(app);
+        set_text(app.window, IDT_STATUS, app.protocol.status_line);
+    }
     quit_if_write_over(app);
 }
 

@@ -37,6 +37,8 @@ void write_config(App& app) {
         show_notice(app.window, kReadVersionFirstCaption, kReadVersionFirstMessage);
     } else {
         use_selected_port(app);
+        // What the tracker holds is read, kept and compared first (ui/write_review.h).
+        app.protocol.read_before_write = true;
         if (confirm_and_start_write(app.protocol, app.port, app.record, app.window)) {
             show_bound_fields(app.window, kMainWindowLayout, app.record);
         }

@@ -52,25 +52,22 @@ TEST_F(Qv3Device, WriteLeavesTheTrackerHoldingTheEncodedImage) {
 TEST_F(Qv3Device, WriteForAnotherModelNamesWhatTheTrackerCannotHold) {
     write_bytes(f("six.txt"), "model = 6\nprimary.callsign = \"K1ABC\"\nprimary.frequency_mhz = 146.52\n"
                               "secondary.telemetry_text = \"PARM.V\"\nsecondary.send_telemetry = 1\n");
-    write_bytes(f("four.txt"), "model = 4\nprimary.callsign = \"K1ABC\"\n");
+    // A .qv3 file sets every key; only those away from their defaults count.
+    write_bytes(f("four.txt"), "model = 4\nprimary.callsign = \"K1ABC\"\nsecondary.no_gt_prefix = 1\n");
     ASSERT_EQ(run({"save", f("four.txt"), "-o", f("four.qv3")}), 0) << err;
+    write_bytes(f("plain4.txt"), "model = 4\nprimary.callsign = \"K1ABC\"\n");
+    ASSERT_EQ(run({"save", f("plain4.txt"), "-o", f("plain4.qv3")}), 0) << err;
     write_bytes(f("valid.txt"), "model = 1\nprimary.callsign = \"K1ABC\"\nprimary.only_send_valid = 0\n");
     write_bytes(f("any.txt"), "primary.callsign = \"K1ABC\"\nprimary.frequency_mhz = 146.52\n");
-    const std::string six = "secondary.send_telemetry, secondary.telemetry_text";
-    std::string four;
-    for (const std::string bank : {"primary.", "secondary."}) {
-        for (const char* key : {"no_gt_prefix", "serial_out_high", "no_startup_packet", "serial_9600_baud",
-                                "tx_twist", "send_dao"}) {
-            four += (four.empty() ? "" : ", ") + bank + key;
-        }
-    }
+    const std::string six = "secondary.telemetry_text";  // send_telemetry = 1 is its default
     const std::string one = "model 1 (Quorvale3 v1.1)";
     // refused: the models the refusal names, empty when the write goes ahead.
     const struct { const char* source; int tracker; bool change; std::string refused, lost; } cases[] = {
         {"six.txt", 1, false, "model 6 (PL-Zenda v1.4) but the tracker is " + one, "primary.frequency_mhz, " + six},
         {"six.txt", 1, true, "", "primary.frequency_mhz, " + six},
         {"six.txt", 2, false, "model 6 (PL-Zenda v1.4) but the tracker is model 2 (PL-RUX v1.2)", six},
-        {"four.qv3", 1, false, "model 4 (Quorvale3 v1.4) but the tracker is " + one, four},
+        {"four.qv3", 1, false, "model 4 (Quorvale3 v1.4) but the tracker is " + one, "secondary.no_gt_prefix"},
+        {"plain4.qv3", 1, false, "", ""},
         {"valid.txt", 5, false, one + " but the tracker is model 5 (PL-RUX v1.4)", "primary.only_send_valid"},
         {"six.txt", 3, false, "", ""},  // everything fits: written as before
         {"any.txt", 1, false, "", ""},  // no model line: written to whatever answers
@@ -90,6 +87,10 @@ TEST_F(Qv3Device, WriteForAnotherModelNamesWhatTheTrackerCannotHold) {
         EXPECT_EQ(code, 0) << c.source << err;
         EXPECT_EQ(last_line(), "Config Written Successfully!");
         EXPECT_EQ(err.find("qv3: writing for " + one + " without: " + c.lost + "\n") != std::string::npos, c.change);
+        // The change list says the losses.
+        EXPECT_EQ(out.find("primary.frequency_mhz: 146.52 -> not kept by " + one + "\n") != std::string::npos,
+                  c.change || c.source == std::string("any.txt"))
+            << out;
         EXPECT_EQ(trackers_record(c.tracker).callsign[0], "K1ABC");
     }
 }

@@ -8,6 +8,7 @@
 #include "device/write_confirmations.h"
 #include "files/history.h"
 #include "model/config_fields.h"
+#include "model/image_encoder.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/end_requests.h"
@@ -32,9 +33,34 @@ protected:
     }
     bool enabled(int id) const { return is_enabled(app.window, id); }
     void tick_until(ProtocolState state) {
-        for (int i = 0; i < 50 && app.protocol.state != state; ++i) on_timer(app);
+        for (int i = 0; i < 50 && app.protocol.state != state; ++i) {
+            answer_read_before_write();
+            on_timer(app);
+            std::vector<std::string>& log = fake_host().log;
+            if (answered && !log.empty() && log.back().starts_with(kChangeQuestion)) log.pop_back();
+            answered = answered && app.protocol.state == ProtocolState::ReadingBeforeWrite;
+        }
         ASSERT_EQ(app.protocol.state, state);
     }
+    // The read before a write finds kHeldCallsign on the tracker, and its
+    // change list is answered OK, unlogged: the tests of the write itself
+    // pass through it (the write review's own test looks at it).
+    void answer_read_before_write() {
+        if (app.protocol.state != ProtocolState::ReadingBeforeWrite || app.protocol.received_image.length != 0 ||
+            !fake_serial().incoming.empty()) {
+            return;
+        }
+        ConfigRecord held{.device_model = app.record.device_model};
+        held.callsign[0] = kHeldCallsign;
+        ImageBytes image{};
+        encode_image(held, image);
+        fake_serial().incoming.assign(image.begin(), image.begin() + image_size_for_model(held.device_model));
+        fake_host().answers.push_front(true);
+        answered = true;
+    }
+    bool answered = false;
+    static constexpr const char* kChangeQuestion = "question: Quorvale3 Write | The tracker will change:";
+    static constexpr const char* kHeldCallsign = "HELD";
     // A model 4 tracker answers the next version query, and its write is started.
     void start_write() {
         app.record.device_model = 4;
@@ -50,9 +76,9 @@ protected:
         fake_serial().incoming.assign(image.begin(), image.end());
         tick_until(ProtocolState::Idle);
     }
-    // Everything one undisturbed write sends: the version query, the image and the read-back command.
+    // Everything one undisturbed write sends: the version query, the read before it, the image and the read-back command.
     static std::vector<uint8_t> one_write(const ImageBytes& image) {
-        std::vector<uint8_t> bytes{kEsc, 'V', kEsc, 'D', 0xAA, 0x55};
+        std::vector<uint8_t> bytes{kEsc, 'V', kEsc, 'U', kEsc, 'D', 0xAA, 0x55};
         bytes.insert(bytes.end(), image.begin(), image.end());
         bytes.insert(bytes.end(), {kEsc, 'U'});
         return bytes;
@@ -293,23 +319,87 @@ TEST_F(MainWindow, AWriteUnderWayRefusesEveryTrackerCommandAndLoad) {
     EXPECT_EQ(fake_serial().written, one_write(image));
 }
 
-TEST_F(MainWindow, AVerifiedWriteIsKeptInTheHistoryAndACopyThatCannotBeKeptIsSaid) {
+// Between the read before a write and the image: what is kept, asked and
+// said, and whether the image goes out.
+TEST_F(MainWindow, TheReadBeforeAWriteIsKeptAndItsChangesAskedBeforeTheImageGoesOut) {
     write_bytes(folder.file("plain"), "a file where the folder would be");
-    for (const std::string& history : {folder.file("history"), folder.file("plain/history")}) {
+    const std::string kept_in = folder.file("history");
+    const std::string unwritable = folder.file("plain/history");
+    const std::string changes = "The tracker will change:\nPrimary Callsign: HELD \xE2\x86\x92 NOCALL\nWrite these changes?";
+    const std::string unreadable =
+        "The tracker's current configuration could not be read (Config not read). Write without keeping it?";
+    using enum HistoryKind;
+    // (history folder, the tracker holds: 'h' HELD, 'f' the form's image, '-' nothing; answers;
+    //  the first question asked; the status; the image sent; the history's kinds, newest first)
+    for (const auto& [history, holds, answers, asked, status, sent, kinds] :
+         std::vector<std::tuple<std::string, char, std::deque<bool>, std::string, std::string, bool,
+                                std::vector<HistoryKind>>>{
+             {kept_in, 'h', {true}, changes, "Config Written Successfully!", true, {Written, BeforeWrite}},
+             {kept_in, 'h', {false}, changes, "Write cancelled: the tracker is unchanged", false, {BeforeWrite}},
+             {kept_in, 'f', {}, "", "The tracker already holds this configuration", false, {BeforeWrite}},
+             {kept_in, '-', {true}, unreadable, "Config Written Successfully!", true, {Written}},
+             {kept_in, '-', {false}, unreadable, "Write cancelled: the tracker is unchanged", false, {}},
+             {unwritable, 'h', {false}, "Could not keep the tracker's configuration before writing (" + unwritable,
+              "Could not keep the tracker's configuration before writing (" + unwritable, false, {}},
+             {unwritable, 'h', {true, true}, "Could not keep",
+              "Config Written Successfully!; could not keep it in the history (", true, {}}}) {
+        std::filesystem::remove_all(kept_in);
+        reset_fake_host();
+        fake_serial() = FakeSerial{};
+        app = App{};
+        app.window = new_fake_window();
         app.history_folder = history;
         start_write();
-        finish_write(app.protocol.encoded_image);
-        const std::vector<HistoryEntry> kept = list_history(history);
-        if (history == folder.file("history")) {
-            EXPECT_EQ(text(IDT_STATUS), "Config Written Successfully!");
-            ASSERT_EQ(kept.size(), 1u);
-            EXPECT_EQ(std::make_pair(kept[0].kind, kept[0].model), std::make_pair(HistoryKind::Written, 4));
-        } else {
-            EXPECT_TRUE(text(IDT_STATUS).starts_with("Config Written Successfully!; could not keep it in the history ("))
-                << text(IDT_STATUS);
-            EXPECT_TRUE(kept.empty());
-        }
+        ConfigRecord tracker = app.record;
+        if (holds == 'h') tracker.callsign[0] = kHeldCallsign;
+        ImageBytes image{};
+        encode_image(tracker, image);
+        for (int i = 0; i < 50 && app.protocol.state != ProtocolState::ReadingBeforeWrite; ++i) on_timer(app);
+        if (holds != '-') fake_serial().incoming.assign(image.begin(), image.begin() + 256);
+        fake_host().answers = answers;
+        for (int i = 0; i < 50 && app.protocol.state == ProtocolState::ReadingBeforeWrite; ++i) on_timer(app);
+        if (sent) finish_write(app.protocol.encoded_image);
+        const std::string label = std::string(1, holds) + " " + status;
+        EXPECT_TRUE(text(IDT_STATUS).starts_with(status)) << label << ": " << text(IDT_STATUS);
+        EXPECT_TRUE(asked.empty() ? log().empty()
+                                  : !log().empty() && log()[0].starts_with("question: Quorvale3 Write | " + asked))
+            << label << ": " << (log().empty() ? "nothing asked" : log()[0]);
+        const std::vector<uint8_t> head{kEsc, 'V', kEsc, 'U'};
+        EXPECT_EQ(sent ? one_write(app.protocol.encoded_image) : head, fake_serial().written) << label;
+        std::vector<HistoryKind> listed;
+        for (const HistoryEntry& entry : list_history(kept_in)) listed.push_back(entry.kind);
+        EXPECT_EQ(listed, kinds) << label;
+        EXPECT_EQ(app.protocol.state, ProtocolState::Idle) << label;
+        EXPECT_TRUE(fake_read_only_controls(app.window).empty()) << label << ": the form is released";
     }
+}
+
+// A file for another model, written to a tracker that cannot hold all of it:
+// the first press stops at the model, the second lists what will be lost.
+TEST_F(MainWindow, WhatTheTrackersModelCannotKeepIsListedAsLost) {
+    app.record.device_model = 6;
+    app.record.frequency_mhz[0] = 145.825f;
+    start();
+    for (const char* expected : {"Write cancelled: device model changed", "question"}) {
+        const std::string reply = "Quorvale3 v1.1";
+        fake_serial().incoming.assign(reply.begin(), reply.end());
+        click(IDB_WRITE_CONFIG);
+        for (int i = 0; i < 50 && app.protocol.state != ProtocolState::Idle; ++i) {
+            if (app.protocol.state == ProtocolState::ReadingBeforeWrite && app.protocol.received_image.length == 0) {
+                ImageBytes image{};  // a model 1 tracker's image of its own
+                ConfigRecord own{.device_model = 1};
+                encode_image(own, image);
+                fake_serial().incoming.assign(image.begin(), image.begin() + 128);
+            }
+            on_timer(app);
+        }
+        EXPECT_EQ(log().empty() ? text(IDT_STATUS) : "question", expected);
+    }
+    ASSERT_EQ(log().size(), 1u);
+    EXPECT_NE(log()[0].find("\nPrimary Frequency: 145.825 \xE2\x86\x92 not kept by model 1 (Quorvale3 v1.1)\n"),
+              std::string::npos)
+        << log()[0];
+    EXPECT_EQ(log()[0].find("Secondary Frequency"), std::string::npos) << "a default is no loss";
 }
 
 TEST_F(MainWindow, AWriteConfirmedOnlyAfterAnotherWriteBeganIsRefused) {
