@@ -313,7 +313,8 @@ scenario('the history: kept by a read, listed after a reload, downloaded, loaded
   if (!/^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  NOCALL  model 4  read$/.test(line)) fail(`listed: ${await entries()}`);
   if (!await off('Open folder')) fail('Open folder enabled in a page');
   await press('Compare');
-  await page.waitForFunction(() => document.querySelector('#history-window textarea').value !== '', { timeout: kTimeoutMs });
+  await page.waitForFunction(() => document.querySelector('#history-window textarea').value.startsWith('Primary Callsign: NOCALL \u2192 EDITED\n'), { timeout: kTimeoutMs })
+    .catch(async () => fail(`Compare: ${await page.$eval('#history-window textarea', (e) => e.value)}`));
   await page.screenshot({ path: path.join(work, 'history.png') });
   await page.setViewport({ width: 390, height: 844 });
   await page.screenshot({ path: path.join(work, 'history-390.png') });

@@ -65,13 +65,15 @@ EMSCRIPTEN_KEEPALIVE void web_on_tab_changed(int index) { qv3::on_tab_changed(ap
 
 EMSCRIPTEN_KEEPALIVE void web_on_bank_key(int step) { qv3::on_bank_key(app, step); }
 
-// A read or a verified write keeps its image in the history as its exchange
-// ends; the page then saves the folder. Any end of an exchange asks it: a
-// failed one costs one comparison of the folder with the stored copy.
+// An exchange keeps images in the history as it moves on: a read's at its end,
+// a write's before-write copy once the write is confirmed, the read-back once
+// verified. The page saves the folder whenever the exchange changes phase,
+// a few times an exchange, each one comparison of the folder with its stored
+// copy, so that a tab closed during the write still leaves the copy before it.
 EMSCRIPTEN_KEEPALIVE void web_on_timer() {
-    const bool was_running = app.protocol.outcome == qv3::ExchangeOutcome::Running;
+    const qv3::ProtocolState before = app.protocol.state;
     qv3::on_timer(app);
-    if (was_running && app.protocol.outcome != qv3::ExchangeOutcome::Running) qv3_dom_save_history();
+    if (app.protocol.state != before) qv3_dom_save_history();
 }
 
 EMSCRIPTEN_KEEPALIVE int web_write_in_progress() { return qv3::write_in_progress(app.protocol) ? 1 : 0; }
