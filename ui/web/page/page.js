@@ -471,14 +471,17 @@
 
   // The module keeps its history in this folder (kHistoryFolder, page_windows.h),
   // which IDBFS mirrors in the browser's IndexedDB: loaded before the module
-  // starts, saved after each exchange, one save after another. Where that
-  // storage is refused the history lasts as long as the page.
+  // starts, saved as exchanges go, one save after another, and one tab of the
+  // page at a time. Where that storage is refused the history lasts as long as the page.
   const kHistoryFolder = '/history';
+  const kHistoryLock = 'quorvale3config history';
   let historySaved = Promise.resolve();
+  let historyStored = new Set();  // the entries stored when this page last loaded or saved the history
 
   function syncHistory(instance, load) {
     return new Promise((resolve) => instance.FS.syncfs(load, (error) => {
       if (error) console.warn(`The history could not be ${load ? 'loaded' : 'saved'}: ${error}`);
+      else historyStored = new Set(instance.FS.readdir(kHistoryFolder).map((name) => `${kHistoryFolder}/${name}`));
       resolve();
     }));
   }
@@ -489,7 +492,26 @@
     return syncHistory(instance, true);
   }
 
-  function saveHistory() { historySaved = historySaved.then(() => syncHistory(module, false)); }
+  // A save makes the storage hold what this folder holds, so the entries that
+  // another tab of the page stored since this one last synced are copied into
+  // the folder first. One stored then and missing here was removed here (past
+  // the history's limit), and goes.
+  function takeOtherTabsEntries(instance) {
+    const idbfs = instance.FS.filesystems.IDBFS;
+    const mount = instance.FS.lookupPath(kHistoryFolder).node.mount;
+    return new Promise((resolve) => idbfs.getLocalSet(mount, (localError, local) => idbfs.getRemoteSet(mount, (remoteError, remote) => {
+      if (localError || remoteError) { resolve(); return; }
+      const theirs = Object.fromEntries(Object.entries(remote.entries)
+        .filter(([name]) => !local.entries[name] && !historyStored.has(name)));
+      // Into an empty set, so that nothing of the folder is removed.
+      idbfs.reconcile({ type: 'remote', db: remote.db, entries: theirs }, { type: 'local', entries: {} }, () => resolve());
+    })));
+  }
+
+  function saveHistory() {
+    const save = () => takeOtherTabsEntries(module).then(() => syncHistory(module, false));
+    historySaved = historySaved.then(() => (navigator.locks ? navigator.locks.request(kHistoryLock, save) : save()));
+  }
 
   function quit() {
     ended = true;
