@@ -1,10 +1,11 @@
 // The host_services.h and user_questions.h functions in the page: modal dialogs, Save as a
-// download, Load through the file chooser, the telemetry dialog.
+// download, Load through the file chooser, the telemetry and history dialogs.
 #include "ui/host_services.h"
 
 #include <string>
 
 #include "ui/control_ids.h"
+#include "ui/history_dialog.h"
 #include "ui/telemetry_binding.h"
 #include "ui/web/page_imports.h"
 #include "ui/web/page_windows.h"
@@ -43,12 +44,24 @@ std::optional<std::string> choose_open_file(WindowHandle) {
 
 // Modal in the page but not in the module: the timer keeps stepping an
 // exchange under it, as under the windows' modal dialog. Its clicks come
-// back through web_telemetry_command.
+// back through web_telemetry_event.
 void show_telemetry_dialog(WindowHandle, ConfigRecord& record) {
     qv3_dom_show_dialog(static_cast<int>(kTelemetryWindow));
     telemetry_dialog_opened(kTelemetryWindow, record);
     set_focus(kTelemetryWindow, IDX_SEND_TELEMETRY);
 }
+
+// Shown as the telemetry dialog is, its clicks coming back through
+// web_history_event. A page has no file manager to show its folder in: "Open
+// folder" stays disabled, and "Save Copy..." downloads an entry instead.
+void show_history_dialog(WindowHandle, App& app) {
+    qv3_dom_show_dialog(static_cast<int>(kHistoryWindow));
+    history_dialog_opened(kHistoryWindow, app);
+    set_enabled(kHistoryWindow, IDB_HISTORY_OPEN_FOLDER, false);
+    set_focus(kHistoryWindow, IDC_HISTORY_ENTRIES);
+}
+
+bool open_folder(std::string_view) { return false; }
 
 void post_quit_request(WindowHandle, int exit_code) { qv3_dom_quit(exit_code); }
 

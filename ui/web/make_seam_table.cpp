@@ -1,7 +1,7 @@
 // Writes seam_table.js, the values the page's JavaScript shares with the C++, taken from the C++ headers at build time.
 //
 // The page (page/page.js) builds controls by kind and rule, names windows and
-// telemetry events in its calls, and the serial bridge (device/serial_bridge.js)
+// dialog events in its calls, and the serial bridge (device/serial_bridge.js)
 // answers with port outcomes and keeps the reply times. Each value is written
 // once, in the headers; this program is the only place that spells them for
 // JavaScript, so a reordered enum or a changed time reaches the page with the
@@ -49,15 +49,16 @@ constexpr Row kControlRules[] = {
 };
 static_assert(std::size(kControlRules) == 5 && qv3::kRuleScrolls == 1u << 4);
 
-constexpr Row kWindows[] = {row("Main", qv3::kMainWindow), row("Telemetry", qv3::kTelemetryWindow)};
+constexpr Row kWindows[] = {row("Main", qv3::kMainWindow), row("Telemetry", qv3::kTelemetryWindow),
+                            row("History", qv3::kHistoryWindow)};
 
-using qv3::TelemetryEvent;
-constexpr Row kTelemetryEvents[] = {
-    row("Click", TelemetryEvent::Click),
-    row("Escape", TelemetryEvent::Escape),
-    row("CloseBox", TelemetryEvent::CloseBox),
+using qv3::DialogEvent;
+constexpr Row kDialogEvents[] = {
+    row("Click", DialogEvent::Click),
+    row("Escape", DialogEvent::Escape),
+    row("CloseBox", DialogEvent::CloseBox),
 };
-static_assert(std::size(kTelemetryEvents) == static_cast<size_t>(TelemetryEvent::CloseBox) + 1);
+static_assert(std::size(kDialogEvents) == static_cast<size_t>(DialogEvent::CloseBox) + 1);
 
 using qv3::PortOutcome;
 constexpr Row kPortOutcomes[] = {
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
         "(function (root) {\n  'use strict';\n  const table = Object.freeze({\n";
     const std::pair<const char*, std::string> members[] = {
         {"ControlKind", object(kControlKinds)},       {"ControlRule", object(kControlRules)},
-        {"Window", object(kWindows)},                 {"TelemetryEvent", object(kTelemetryEvents)},
+        {"Window", object(kWindows)},                 {"DialogEvent", object(kDialogEvents)},
         {"PortOutcome", object(kPortOutcomes)},       {"Times", object(kTimes)},
     };
     for (const auto& [name, value] : members) text += std::string("    ") + name + ": " + value + ",\n";

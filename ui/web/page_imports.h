@@ -38,6 +38,10 @@ int qv3_dom_ask(const char* caption, const char* text, int with_cancel);
 // path's length, or -1 when cancelled. Waits.
 int qv3_dom_choose_open_file(char* buffer, int size);
 
+// An exchange has changed phase, and may have kept an entry in the history
+// folder: the page saves that folder to the browser's storage, in the background.
+void qv3_dom_save_history();
+
 void qv3_dom_quit(int exit_code);
 void qv3_dom_log(const char* line);
 }

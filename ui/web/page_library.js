@@ -34,6 +34,7 @@ mergeInto(LibraryManager.library, {
       return path === null ? -1 : stringToUTF8(path, buffer, size);
     });
   },
+  qv3_dom_save_history: function () { Module.page.saveHistory(); },
   qv3_dom_quit: function (exitCode) { Module.page.quit(exitCode); },
   qv3_dom_log: function (line) { Module.page.log(UTF8ToString(line)); },
 });

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <string>
 
+#include "device/device_protocol.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/form_access.h"
 #include "ui/form_fields.h"
+#include "ui/history_dialog.h"
 #include "ui/main_window.h"
 #include "ui/telemetry_binding.h"
 #include "ui/typed_capitals.h"
@@ -25,14 +27,17 @@ qv3::App app;
 
 extern "C" {
 
-// Once the page has loaded: both dialogs built, the main window shown.
+// Once the page has loaded: the dialogs built, the main window shown.
 // Without Web Serial the commands that need a port stay disabled; files still work.
 EMSCRIPTEN_KEEPALIVE void web_start(int has_serial) {
     std::error_code ignored;
     std::filesystem::create_directories(qv3::kDownloadFolder, ignored);
     std::filesystem::create_directories(qv3::kUploadFolder, ignored);
+    // Mounted and loaded by the page before this call.
+    app.history_folder = qv3::kHistoryFolder;
     qv3::build_dialog(qv3::kMainWindow, qv3::kMainWindowLayout);
     qv3::build_dialog(qv3::kTelemetryWindow, qv3::kTelemetryDialogLayout);
+    qv3::build_dialog(qv3::kHistoryWindow, qv3::kHistoryDialogLayout);
     app.window = qv3::kMainWindow;
     for (const char* text : qv3::kTabTexts) qv3::add_list_item(app.window, qv3::IDC_TAB, text);
     qv3::set_selection(app.window, qv3::IDC_TAB, 0);
@@ -60,7 +65,16 @@ EMSCRIPTEN_KEEPALIVE void web_on_tab_changed(int index) { qv3::on_tab_changed(ap
 
 EMSCRIPTEN_KEEPALIVE void web_on_bank_key(int step) { qv3::on_bank_key(app, step); }
 
-EMSCRIPTEN_KEEPALIVE void web_on_timer() { qv3::on_timer(app); }
+// An exchange keeps images in the history as it moves on: a read's at its end,
+// a write's before-write copy once the write is confirmed, the read-back once
+// verified. The page saves the folder whenever the exchange changes phase,
+// a few times an exchange, each one comparison of the folder with its stored
+// copy, so that a tab closed during the write still leaves the copy before it.
+EMSCRIPTEN_KEEPALIVE void web_on_timer() {
+    const qv3::ProtocolState before = app.protocol.state;
+    qv3::on_timer(app);
+    if (app.protocol.state != before) qv3_dom_save_history();
+}
 
 EMSCRIPTEN_KEEPALIVE int web_write_in_progress() { return qv3::write_in_progress(app.protocol) ? 1 : 0; }
 
@@ -71,15 +85,24 @@ EMSCRIPTEN_KEEPALIVE void web_note_interrupted_write() {
     qv3::set_text(app.window, qv3::IDT_STATUS, app.protocol.status_line);
 }
 
-// event is a TelemetryEvent; id the control clicked.
+// event is a DialogEvent; id the control clicked.
 EMSCRIPTEN_KEEPALIVE void web_telemetry_event(int event, int id) {
-    const auto how = static_cast<qv3::TelemetryEvent>(event);
+    const auto how = static_cast<qv3::DialogEvent>(event);
     const qv3::DialogAction action =
-        how == qv3::TelemetryEvent::CloseBox
+        how == qv3::DialogEvent::CloseBox
             ? qv3::telemetry_dialog_close_box(qv3::kTelemetryWindow, app.record)
             : qv3::telemetry_dialog_command(qv3::kTelemetryWindow, app.record,
-                                            how == qv3::TelemetryEvent::Escape ? qv3::IDB_TELEMETRY_CANCEL : id);
+                                            how == qv3::DialogEvent::Escape ? qv3::IDB_TELEMETRY_CANCEL : id);
     if (action == qv3::DialogAction::Close) qv3_dom_close_dialog(static_cast<int>(qv3::kTelemetryWindow));
+}
+
+// Esc and the close box are Close. Load and Save Copy... say their outcome on
+// the status line at once rather than at the next tick.
+EMSCRIPTEN_KEEPALIVE void web_history_event(int event, int id) {
+    const int command = static_cast<qv3::DialogEvent>(event) == qv3::DialogEvent::Click ? id : qv3::IDB_HISTORY_CLOSE;
+    const qv3::DialogAction action = qv3::history_dialog_command(qv3::kHistoryWindow, app, command);
+    qv3::set_text(app.window, qv3::IDT_STATUS, app.protocol.status_line);
+    if (action == qv3::DialogAction::Close) qv3_dom_close_dialog(static_cast<int>(qv3::kHistoryWindow));
 }
 
 // The ports the page holds have changed: the port box lists them again and

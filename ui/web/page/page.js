@@ -23,10 +23,12 @@
   const kMaxUploadBytes = 1 << 20;  // what the settings text allows; a .qv3 file is a few hundred bytes
 
   // What the page shares with the C++ comes from its headers (seam_table.js, made by the build).
-  const { ControlKind: Kind, ControlRule: Rule, Window, TelemetryEvent, Times } = Qv3Seam;
+  const { ControlKind: Kind, ControlRule: Rule, Window, DialogEvent, Times } = Qv3Seam;
   const kMainWindow = Window.Main;
   // The element each window is drawn in.
-  const kWindowElements = { [Window.Main]: 'main-window', [Window.Telemetry]: 'telemetry-window' };
+  const kWindowElements = { [Window.Main]: 'main-window', [Window.Telemetry]: 'telemetry-window', [Window.History]: 'history-window' };
+  // The call that takes a dialog's clicks, Esc and close box (a DialogEvent and the control's id).
+  const kDialogEventCalls = { [Window.Telemetry]: 'web_telemetry_event', [Window.History]: 'web_history_event' };
 
   const windows = new Map();  // window handle -> { root, controls: Map(id -> { kind, el }) }
   let module = null;
@@ -118,23 +120,25 @@
       root.setAttribute('aria-labelledby', heading.id);
       root.addEventListener('cancel', (event) => {
         event.preventDefault();
-        call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.Escape, 0]);
+        dialogEvent(window, DialogEvent.Escape);
       });
       const close = document.createElement('button');
       close.type = 'button';
       close.className = 'close-box';
       close.textContent = '\u00d7';
       close.setAttribute('aria-label', 'Close');
-      close.addEventListener('click', () => call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.CloseBox, 0]));
+      close.addEventListener('click', () => dialogEvent(window, DialogEvent.CloseBox));
       root.append(close);
     }
     root.append(surface);
     windows.set(window, { root, surface, controls: new Map(), holders: [] });
   }
 
+  function dialogEvent(window, event, id = 0) { call(kDialogEventCalls[window], ['number', 'number'], [event, id]); }
+
   function forwardClick(window, id) {
     if (window === kMainWindow) call('web_on_command', ['number'], [id]);
-    else call('web_telemetry_event', ['number', 'number'], [TelemetryEvent.Click, id]);
+    else dialogEvent(window, DialogEvent.Click, id);
   }
 
   // The row of tabs (the WAI-ARIA tabs pattern): the arrow keys move the
@@ -215,6 +219,7 @@
       case Kind.Edit:
         el = document.createElement(c.rules & Rule.MultiLine ? 'textarea' : 'input');
         if (el.tagName === 'INPUT') el.type = 'text';
+        if (c.rules & Rule.Scrolls) el.classList.add('scrolls');
         el.spellcheck = false;
         el.setAttribute('aria-label', c.name);
         if (c.rules & Rule.DigitsOnly) {
@@ -272,7 +277,7 @@
     const el = c.el;
     if (el.tagName === 'TEXTAREA') return el.value.replace(/\r?\n/g, '\r\n');
     if (el.tagName === 'INPUT') return el.value;
-    if (el.tagName === 'SELECT') return el.selectedIndex >= 0 ? el.options[el.selectedIndex].text : '';
+    if (el.tagName === 'SELECT') return el.selectedIndex >= 0 ? el.options[el.selectedIndex].value : '';
     return el.textContent;
   }
 
@@ -288,7 +293,7 @@
     } else if (el.tagName === 'TEXTAREA') {
       el.value = text.replace(/\r\n/g, '\n');
     } else if (el.tagName === 'SELECT') {
-      const index = [...el.options].findIndex((o) => o.text === text);
+      const index = [...el.options].findIndex((o) => o.value === text);
       if (index >= 0) el.selectedIndex = index;
       showWhole(c.kind, el);
     } else if (c.kind !== Kind.Tabs) {
@@ -348,7 +353,8 @@
       tab.addEventListener('click', () => chooseTab(window, id, index));
       c.el.tabList.append(tab);
     } else if (c.el.tagName === 'SELECT') {
-      c.el.append(new Option(text));
+      // An option's text collapses runs of spaces (a history line's); its value keeps the item as given.
+      c.el.append(new Option(text, text));
       if (c.el.options.length === 1) c.el.selectedIndex = -1;
     }
   }
@@ -459,6 +465,52 @@
       link.remove();
       setTimeout(() => URL.revokeObjectURL(url), 10000);
     }
+  }
+
+  // --- the history -------------------------------------------------------------------
+
+  // The module keeps its history in this folder (kHistoryFolder, page_windows.h),
+  // which IDBFS mirrors in the browser's IndexedDB: loaded before the module
+  // starts, saved as exchanges go, one save after another, and one tab of the
+  // page at a time. Where that storage is refused the history lasts as long as the page.
+  const kHistoryFolder = '/history';
+  const kHistoryLock = 'quorvale3config history';
+  let historySaved = Promise.resolve();
+  let historyStored = new Set();  // the entries stored when this page last loaded or saved the history
+
+  function syncHistory(instance, load) {
+    return new Promise((resolve) => instance.FS.syncfs(load, (error) => {
+      if (error) console.warn(`The history could not be ${load ? 'loaded' : 'saved'}: ${error}`);
+      else historyStored = new Set(instance.FS.readdir(kHistoryFolder).map((name) => `${kHistoryFolder}/${name}`));
+      resolve();
+    }));
+  }
+
+  function loadHistory(instance) {
+    instance.FS.mkdir(kHistoryFolder);
+    instance.FS.mount(instance.FS.filesystems.IDBFS, {}, kHistoryFolder);
+    return syncHistory(instance, true);
+  }
+
+  // A save makes the storage hold what this folder holds, so the entries that
+  // another tab of the page stored since this one last synced are copied into
+  // the folder first. One stored then and missing here was removed here (past
+  // the history's limit), and goes.
+  function takeOtherTabsEntries(instance) {
+    const idbfs = instance.FS.filesystems.IDBFS;
+    const mount = instance.FS.lookupPath(kHistoryFolder).node.mount;
+    return new Promise((resolve) => idbfs.getLocalSet(mount, (localError, local) => idbfs.getRemoteSet(mount, (remoteError, remote) => {
+      if (localError || remoteError) { resolve(); return; }
+      const theirs = Object.fromEntries(Object.entries(remote.entries)
+        .filter(([name]) => !local.entries[name] && !historyStored.has(name)));
+      // Into an empty set, so that nothing of the folder is removed.
+      idbfs.reconcile({ type: 'remote', db: remote.db, entries: theirs }, { type: 'local', entries: {} }, () => resolve());
+    })));
+  }
+
+  function saveHistory() {
+    const save = () => takeOtherTabsEntries(module).then(() => syncHistory(module, false));
+    historySaved = historySaved.then(() => (navigator.locks ? navigator.locks.request(kHistoryLock, save) : save()));
   }
 
   function quit() {
@@ -601,10 +653,11 @@
     }
     const page = {
       addDialog, addControl, getText, setText, getCheck, setCheck, getSelection, setSelection, addItem,
-      clearList, setEnabled, isEnabled, setReadOnly, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, quit,
+      clearList, setEnabled, isEnabled, setReadOnly, setFocus, setName, showDialog, closeDialog, ask, chooseOpenFile, saveHistory, quit,
       log: (line) => console.log(line),
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
+    await loadHistory(instance);
     instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
     module = instance;
     if (!hasSerial) sayWhyNoPort();
