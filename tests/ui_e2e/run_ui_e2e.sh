@@ -110,12 +110,13 @@ answer_box() {
   ask "click|$button" && ask "gone|10000" && ask "use-main"
 }
 
-# answer_changes BUTTON_ID [LINE]: the list of changes a write asks about
-# before its image goes out is shown (naming LINE) and gets the click.
+# answer_changes BUTTON_ID [LINE [PICTURE]]: the list of changes a write asks
+# about before its image goes out is shown (naming LINE) and gets the click.
 answer_changes() {
   ask "dialog|$(field "$write_caption")|10000" && ask "message" || return 1
   [[ "$QV3UI_REPLY" == 'The tracker will change:\n'* && "$QV3UI_REPLY" == *"${2:-}"* ]] ||
     { why="the change list says '$QV3UI_REPLY'"; return 1; }
+  if [[ -n "${3:-}" ]]; then ask "paint" && qv3ui_window_screenshot "$write_caption" "$3" || return 1; fi
   ask "click|$1" && ask "gone|10000" && ask "use-main"
 }
 
@@ -319,7 +320,7 @@ write_callsign() {
   before=$(unquote "$(tracker_setting 4 primary.callsign)")
   cp "$work/tracker.img" "$work/before-write.img"
   expected_image 4 "$work/expected.img" 'primary.callsign="N0CALL-7"' || return 1
-  ask "set|1000|N0CALL-7" && ask "click|1005" && answer_changes 2 "Primary Callsign: $before → N0CALL-7" &&
+  ask "set|1000|N0CALL-7" && ask "click|1005" && answer_changes 2 "Primary Callsign: $before → N0CALL-7" "$work/change-list.png" &&
     wait_status "Write cancelled: the tracker is unchanged" || return 1
   cmp -s "$work/before-write.img" "$work/tracker.img" || { why="a cancelled write changed the tracker"; return 1; }
   ask "click|1005" && answer_changes 1 && wait_status "$written_ok" || return 1
