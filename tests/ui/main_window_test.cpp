@@ -42,25 +42,28 @@ protected:
         }
         ASSERT_EQ(app.protocol.state, state);
     }
-    // The read before a write finds kHeldCallsign on the tracker, and its
-    // change list is answered OK, unlogged: the tests of the write itself
-    // pass through it (the write review's own test looks at it).
+    // What a tracker of model holds in these tests: the defaults but for its callsign.
+    static std::vector<uint8_t> held_image(int model) {
+        ConfigRecord held{.device_model = model};
+        held.callsign[0] = "HELD";
+        ImageBytes image{};
+        encode_image(held, image);
+        return {image.begin(), image.begin() + image_size_for_model(model)};
+    }
+    // The read before a write finds held_image, and its change list is
+    // answered OK, unlogged: the tests of the write itself pass through it.
     void answer_read_before_write() {
         if (app.protocol.state != ProtocolState::ReadingBeforeWrite || app.protocol.received_image.length != 0 ||
             !fake_serial().incoming.empty()) {
             return;
         }
-        ConfigRecord held{.device_model = app.record.device_model};
-        held.callsign[0] = kHeldCallsign;
-        ImageBytes image{};
-        encode_image(held, image);
-        fake_serial().incoming.assign(image.begin(), image.begin() + image_size_for_model(held.device_model));
+        const std::vector<uint8_t> image = held_image(app.record.device_model);
+        fake_serial().incoming.assign(image.begin(), image.end());
         fake_host().answers.push_front(true);
         answered = true;
     }
     bool answered = false;
     static constexpr const char* kChangeQuestion = "question: Quorvale3 Write | The tracker will change:";
-    static constexpr const char* kHeldCallsign = "HELD";
     // A model 4 tracker answers the next version query, and its write is started.
     void start_write() {
         app.record.device_model = 4;
@@ -350,12 +353,10 @@ TEST_F(MainWindow, TheReadBeforeAWriteIsKeptAndItsChangesAskedBeforeTheImageGoes
         app.window = new_fake_window();
         app.history_folder = history;
         start_write();
-        ConfigRecord tracker = app.record;
-        if (holds == 'h') tracker.callsign[0] = kHeldCallsign;
-        ImageBytes image{};
-        encode_image(tracker, image);
+        const ImageBytes& form = app.protocol.encoded_image;
+        const std::vector<uint8_t> image = holds == 'h' ? held_image(4) : std::vector<uint8_t>(form.begin(), form.end());
         for (int i = 0; i < 50 && app.protocol.state != ProtocolState::ReadingBeforeWrite; ++i) on_timer(app);
-        if (holds != '-') fake_serial().incoming.assign(image.begin(), image.begin() + 256);
+        if (holds != '-') fake_serial().incoming.assign(image.begin(), image.end());
         fake_host().answers = answers;
         for (int i = 0; i < 50 && app.protocol.state == ProtocolState::ReadingBeforeWrite; ++i) on_timer(app);
         if (sent) finish_write(app.protocol.encoded_image);
@@ -386,11 +387,8 @@ TEST_F(MainWindow, WhatTheTrackersModelCannotKeepIsListedAsLost) {
         click(IDB_WRITE_CONFIG);
         for (int i = 0; i < 50 && app.protocol.state != ProtocolState::Idle; ++i) {
             if (app.protocol.state == ProtocolState::ReadingBeforeWrite && app.protocol.received_image.length == 0) {
-                ImageBytes image{};  // a model 1 tracker's image of its own
-                ConfigRecord own{.device_model = 1};
-                own.callsign[0] = kHeldCallsign;
-                encode_image(own, image);
-                fake_serial().incoming.assign(image.begin(), image.begin() + 128);
+                const std::vector<uint8_t> image = held_image(1);
+                fake_serial().incoming.assign(image.begin(), image.end());
             }
             on_timer(app);
         }

@@ -124,9 +124,7 @@ for (let model = 1; model <= 6; ++model) {
     // The list of changes comes first; Cancel leaves the tracker as it was.
     const held = (await port(page)).image;
     await click(page, 'Write Config');
-    await page.waitForSelector('#question[open]', { timeout: kTimeoutMs });
-    const asked = await page.$eval('#question-text', (e) => e.textContent);
-    if (model === 4) await page.screenshot({ path: path.join(work, 'change-list.png') });
+    const asked = await page.waitForSelector('#question[open]', { timeout: kTimeoutMs }).then(() => page.$eval('#question-text', (e) => e.textContent));
     if (!/^The tracker will change:\nPrimary Callsign: .* \u2192 N0TST-\d\nWrite these changes\?$/.test(asked)) fail(`asked "${asked}"`);
     await click(page, 'Cancel');
     await until(page, is('Write cancelled: the tracker is unchanged'), null);
@@ -308,14 +306,9 @@ scenario('bank keys, the row of tabs, its panel and the group boxes', tracker('-
 });
 
 // Read Config keeps an entry in the browser's storage, which a reload keeps and the History dialog
-// lists; "Save Copy..." downloads it as the tracker's image in a .qv3, and Load puts it back after an edit.
+// lists; "Save Copy..." downloads it, and Load puts it back after an edit.
 scenario('the history: kept by a read, listed after a reload, downloaded, loaded', tracker('--model 4'), async ({ page, downloads }) => {
-  const button = (name) => page.waitForSelector(`#history-window ::-p-aria(${name}[role="button"])`, { timeout: kTimeoutMs });
-  const [press, off] = [async (name) => (await button(name)).click(), async (name) => (await button(name)).evaluate((b) => b.disabled)];
-  const entries = () => page.$eval('#history-window select', (list) => [...list.options].map((o) => o.value));
-  await click(page, 'History...');
-  if ((await entries()).join() !== 'No entries yet' || !await off('Load')) fail('an empty history offers Load');
-  await press('Close');
+  const press = async (name) => (await page.waitForSelector(`#history-window ::-p-aria(${name}[role="button"])`, { timeout: kTimeoutMs })).click();
   await click(page, 'Read Config');
   await until(page, is('Read Config Successful'));
   // Saved in the background as the read ends: reloaded once IndexedDB holds it.
@@ -325,24 +318,15 @@ scenario('the history: kept by a read, listed after a reload, downloaded, loaded
   await page.reload().then(() => ready(page));
   await type(page, 'Primary Callsign', 'EDITED');
   await click(page, 'History...');
-  const [line] = await entries();
-  if (!/^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  NOCALL  model 4  read$/.test(line)) fail(`listed: ${await entries()}`);
-  if (!await off('Open folder')) fail('Open folder enabled in a page');
-  await press('Compare');
-  await page.waitForFunction(() => document.querySelector('#history-window textarea').value.startsWith('Primary Callsign: NOCALL \u2192 EDITED\n'), { timeout: kTimeoutMs })
-    .catch(async () => fail(`Compare: ${await page.$eval('#history-window textarea', (e) => e.value)}`));
+  const line = await page.$eval('#history-window select', (list) => list.options[0].value);
+  if (!/^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  NOCALL  model 4  read$/.test(line)) fail(`listed: ${line}`);
   await page.screenshot({ path: path.join(work, 'history.png') });
-  await page.setViewport({ width: 390, height: 844 });
-  await page.screenshot({ path: path.join(work, 'history-390.png') });
   await press('Save Copy...');
   const copy = await download(downloads);
   if (copy.name !== `${line.slice(0, 10)} ${line.slice(11, 19).replace(/:/g, '-')} NOCALL model 4 read.qv3`) fail(`downloaded as ${copy.name}`);
-  const [entry, image] = [path.join(work, 'entry.qv3'), path.join(work, 'entry.img')];
-  [[entry, copy.bytes], [image, Buffer.from((await port(page)).image)]].forEach(([file, bytes]) => fs.writeFileSync(file, bytes));
-  if (qv3Run('show', entry) !== qv3Run('decode', '--model', '4', image)) fail('the copy is not the tracker\'s image');
   await press('Load');
   await until(page, is('File Loaded'), null);
-  if (await page.$('#history-window[open]') || await (await find(page, 'Primary Callsign')).evaluate((e) => e.value) !== 'NOCALL') fail('Load left the edit');
+  if (await (await find(page, 'Primary Callsign')).evaluate((e) => e.value) !== 'NOCALL') fail('Load left the edit');
 });
 
 scenario('without Web Serial: device buttons off, files still load and save', null, async ({ page, downloads }) => {
