@@ -65,6 +65,15 @@ void end_exchange(DeviceProtocol& protocol, ExchangeOutcome outcome, std::string
     protocol.status_line = exchange_status_text(outcome, detail);
 }
 
+// A read, Read Config's or the one before a write, into received_image.
+void begin_reading(DeviceProtocol& protocol, SerialPort& port, ProtocolState reading) {
+    protocol.state = reading;
+    protocol.received_image.length = 0;
+    protocol.status_line = "Reading Config";
+    open(port);
+    send_read_command(protocol, port);
+}
+
 void begin_writing(DeviceProtocol& protocol, SerialPort& port) {
     protocol.state = ProtocolState::WritingConfig;
     protocol.status_line = "Writing Config : ";
@@ -79,11 +88,7 @@ void begin_phase(DeviceProtocol& protocol, SerialPort& port, int model) {
     protocol.tick_count = 0;
     switch (protocol.state) {
         case ProtocolState::QueryVersionForRead:
-            protocol.state = ProtocolState::ReadingConfig;
-            protocol.received_image.length = 0;
-            protocol.status_line = "Reading Config";
-            open(port);
-            send_read_command(protocol, port);
+            begin_reading(protocol, port, ProtocolState::ReadingConfig);
             break;
         case ProtocolState::QueryVersionForWrite:
             // An image laid out for another model would corrupt the tracker's
@@ -94,11 +99,7 @@ void begin_phase(DeviceProtocol& protocol, SerialPort& port, int model) {
                 break;
             }
             if (protocol.read_before_write) {
-                protocol.state = ProtocolState::ReadingBeforeWrite;
-                protocol.received_image.length = 0;
-                protocol.status_line = "Reading Config";
-                open(port);
-                send_read_command(protocol, port);
+                begin_reading(protocol, port, ProtocolState::ReadingBeforeWrite);
                 break;
             }
             open(port);
