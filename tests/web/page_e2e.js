@@ -365,6 +365,36 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
   same((await download(downloads)).bytes, fs.readFileSync(file), 'saved again');
 });
 
+// A phone held upright: the window, then the question, telemetry and history dialogs, take the
+// screen's width, every control reached by scrolling down only and 40px high for a finger.
+scenario('a phone: 390x844 with touch', tracker('--model 3'), async ({ page }) => {
+  await page.setViewport({ width: 390, height: 844, hasTouch: true, isMobile: true });
+  await ready(page);
+  const check = async (within, picture) => {
+    await page.screenshot({ path: path.join(work, picture), fullPage: within === 'html' });
+    const faults = await page.$eval(within, (root) => {
+      const box = (e) => (e.type === 'checkbox' ? e.closest('label') : e).getBoundingClientRect();
+      const said = (e) => e.getAttribute('aria-label') || e.textContent;
+      const shown = [...root.querySelectorAll('input, select, textarea, button')].filter((e) => e.checkVisibility());
+      return [root.scrollWidth > root.clientWidth || root.getBoundingClientRect().right > innerWidth ? `${root.id || 'the page'} scrolls sideways` : []]
+        .concat(shown.filter((e) => box(e).left < 0 || box(e).right > innerWidth).map((e) => `${said(e)} off the side`),
+          shown.filter((e) => box(e).height < 40).map((e) => `${said(e)} ${box(e).height}px high`)).flat();
+    });
+    if (faults.length > 0) fail(`${picture}: ${faults.join(', ')}`);
+  };
+  await check('html', 'phone.png');
+  await click(page, 'Read Config');
+  await until(page, is('Read Config Successful'));
+  for (const [button, dialog, close] of [['Edit Telemetry', 'telemetry-window', 'Cancel'], ['History...', 'history-window', 'Close'], ['Write Config', 'question', 'Cancel']]) {
+    if (button === 'Write Config') await type(page, 'Primary Callsign', 'N0PH');
+    await click(page, button);
+    await page.waitForSelector(`#${dialog}[open]`, { timeout: kTimeoutMs });
+    await check(`#${dialog}`, `phone-${dialog}.png`);
+    await (await page.waitForSelector(`#${dialog} ::-p-aria(${close}[role="button"])`, { timeout: kTimeoutMs })).click();
+    await page.waitForSelector(`#${dialog}:not([open])`, { timeout: kTimeoutMs });
+  }
+});
+
 const benchRuns = Number(process.argv[process.argv.indexOf('--bench') + 1] || 0);
 if (process.argv.includes('--bench')) {
   scenarios.length = 0;
