@@ -22,14 +22,17 @@ const chromium = arg('--chromium', '/usr/bin/chromium');
 const work = arg('--work', 'build/web-e2e/run');
 fs.mkdirSync(work, { recursive: true });
 const kTimeoutMs = 20000;
-const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png' };
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json' };
 
 // build/web only: whatever else the page asks for is a failed load. Of the install files the
 // page looks for, this site has the .deb and not the Windows zip (the browser reports the look
 // as an aborted load, and a missing file as an error).
 const missing = [];
 const kInstallFile = /(-windows-x64\.zip|_amd64\.deb)$/;
+let served = 0;
 const server = http.createServer((request, response) => {
+  served += 1;
   const file = path.join(webDir, path.normalize(new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html')));
   if (kInstallFile.test(request.url)) return response.writeHead(request.url.endsWith('.deb') ? 200 : 404).end();
   if (!file.startsWith(webDir + path.sep) || !fs.existsSync(file)) {
@@ -59,11 +62,12 @@ const ready = (page, button = 'Read Config') => page.waitForFunction((name) => d
 
 // ports: [{ options: qv3sim's options, granted }], or null: a browser without Web Serial.
 let pages = 0;
-async function openPage(ports) {
+// A page that is to be installable opens in the browser's own profile, which a new context (incognito) is not.
+async function openPage(ports, installable) {
   const downloads = path.join(work, `downloads-${++pages}`);
   fs.rmSync(downloads, { recursive: true, force: true });
   fs.mkdirSync(downloads, { recursive: true });
-  const context = await browser.createBrowserContext({ downloadBehavior: { policy: 'allow', downloadPath: downloads } });
+  const context = installable ? browser.defaultBrowserContext() : await browser.createBrowserContext({ downloadBehavior: { policy: 'allow', downloadPath: downloads } });
   const page = await context.newPage();
   const errors = [];
   page.on('console', (m) => m.type() === 'error' && !kInstallFile.test(m.location().url || '') && errors.push(m.text()));
@@ -111,7 +115,7 @@ const qv3Run = (...args) => execFileSync(qv3, args, { encoding: 'latin1', stdio:
 const same = (a, b, what) => Buffer.from(a).equals(Buffer.from(b)) || fail(`${what} differ`);
 
 const scenarios = [];
-const scenario = (name, ports, body) => scenarios.push({ name, ports, body });
+const scenario = (name, ports, body, installable = false) => scenarios.push({ name, ports, body, installable });
 const tracker = (options) => [{ options, granted: true }];
 
 // Each model read, a callsign typed in small letters written and verified, and saved: the
@@ -365,6 +369,20 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
   same((await download(downloads)).bytes, fs.readFileSync(file), 'saved again');
 });
 
+// Visited once, the page is kept by its service worker: with the network off it reloads from
+// there, asking the server nothing, and reads. Chromium finds nothing against installing it.
+scenario('installable; kept for use offline: a reload and a read without the network', tracker('--model 4'), async ({ page }) => {
+  const { installabilityErrors: errors } = await (await page.createCDPSession()).send('Page.getInstallabilityErrors');
+  if (errors.length > 0) fail(`not installable: ${errors.map((e) => e.errorId).join(', ')}`);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.setOfflineMode(true);
+  const before = served;
+  await page.reload().then(() => ready(page));
+  await click(page, 'Read Config');
+  await until(page, is('Read Config Successful'));
+  if (served !== before || !await page.evaluate(() => !!navigator.serviceWorker.controller)) fail('not served by the service worker');
+}, true);
+
 // A phone held upright: the window, then the question, telemetry and history dialogs, take the
 // screen's width, every control reached by scrolling down only and 40px high for a finger.
 scenario('a phone: 390x844 with touch', tracker('--model 3'), async ({ page }) => {
@@ -422,7 +440,7 @@ async function main() {
   for (const s of scenarios) {
     let opened = null;
     try {
-      opened = await openPage(s.ports);
+      opened = await openPage(s.ports, s.installable);
       ready.push(opened.readyMs);
       await s.body(opened);
       if (opened.errors.length > 0) fail(`console: ${opened.errors.join(' | ')}`);
@@ -431,7 +449,7 @@ async function main() {
     } catch (error) {
       console.log(`FAILED  ${s.name}: ${error.message}`);
     }
-    if (opened) await opened.context.close().catch(() => {});
+    if (opened) await (s.installable ? opened.page : opened.context).close().catch(() => {});
   }
   await browser.close();
   server.close();

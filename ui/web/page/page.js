@@ -583,6 +583,13 @@
     document.getElementById('downloads-elsewhere').hidden = found.every(Boolean);
   }
 
+  // Kept for use without the network: the service worker holds this version's files
+  // (service_worker.js). Where it cannot run, the page works as before, online.
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator) || !window.isSecureContext) return;
+    navigator.serviceWorker.register('service_worker.js').catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
+  }
+
   // --- start ------------------------------------------------------------------------------
 
   // The bank a key asks for from any control: 1 next, -1 previous, else undefined.
@@ -642,6 +649,7 @@
       document.getElementById('not-served').hidden = false;
       return;
     }
+    keepForOffline();
     const chooser = document.getElementById('choose-port');
     if (hasSerial) {
       await watchPorts();
