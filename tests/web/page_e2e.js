@@ -22,8 +22,7 @@ const chromium = arg('--chromium', '/usr/bin/chromium');
 const work = arg('--work', 'build/web-e2e/run');
 fs.mkdirSync(work, { recursive: true });
 const kTimeoutMs = 20000;
-const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png',
-  '.webmanifest': 'application/manifest+json' };
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // build/web only: whatever else the page asks for is a failed load. Of the install files the
 // page looks for, this site has the .deb and not the Windows zip (the browser reports the look
@@ -380,14 +379,13 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
 // there, asking the server nothing, and reads. Chromium finds nothing against installing it.
 scenario('installable; kept for use offline: a reload and a read without the network', tracker('--model 4'), async ({ page }) => {
   const { installabilityErrors: errors } = await (await page.createCDPSession()).send('Page.getInstallabilityErrors');
-  if (errors.length > 0) fail(`not installable: ${errors.map((e) => e.errorId).join(', ')}`);
-  await page.evaluate(() => navigator.serviceWorker.ready);
-  await page.setOfflineMode(true);
+  if (errors.length > 0) fail(`not installable: ${errors.map((e) => e.errorId)}`);
+  await page.evaluate(() => navigator.serviceWorker.ready).then(() => page.setOfflineMode(true));
   const before = served.length;
   await page.reload().then(() => ready(page));
   await click(page, 'Read Config');
   await until(page, is('Read Config Successful'));
-  // The browser itself may look for a newer worker meanwhile, which emulation does not stop.
+  // The browser's own look for a newer worker is not stopped by the emulation.
   const asked = served.slice(before).filter((url) => !url.endsWith('/service_worker.js'));
   if (asked.length > 0 || !await page.evaluate(() => !!navigator.serviceWorker.controller)) fail(`not served by the service worker: ${asked}`);
 }, true);
@@ -399,19 +397,14 @@ scenario('a phone: 390x844 with touch', tracker('--model 3'), async ({ page }) =
   await ready(page);
   const check = async (within, picture) => {
     await page.screenshot({ path: path.join(work, picture), fullPage: within === 'html' });
-    const faults = await page.$eval(within, (root) => {
-      const box = (e) => (e.type === 'checkbox' ? e.closest('label') : e).getBoundingClientRect();
-      const said = (e) => e.getAttribute('aria-label') || e.textContent;
-      const shown = [...root.querySelectorAll('input, select, textarea, button')].filter((e) => e.checkVisibility());
-      return [root.scrollWidth > root.clientWidth || root.getBoundingClientRect().right > innerWidth ? `${root.id || 'the page'} scrolls sideways` : []]
-        .concat(shown.filter((e) => box(e).left < 0 || box(e).right > innerWidth).map((e) => `${said(e)} off the side`),
-          shown.filter((e) => box(e).height < 40).map((e) => `${said(e)} ${box(e).height}px high`)).flat();
-    });
+    const faults = await page.$eval(within, (root) => [...root.querySelectorAll('input, select, textarea, button')].filter((e) => e.checkVisibility())
+      .map((e) => [e.getAttribute('aria-label') || e.textContent, (e.type === 'checkbox' ? e.closest('label') : e).getBoundingClientRect()])
+      .flatMap(([said, r]) => (r.left < 0 || r.right > innerWidth ? [`${said} off the side`] : []).concat(r.height < 40 ? [`${said} ${r.height}px high`] : []))
+      .concat(root.scrollWidth > root.clientWidth ? [`${root.id || 'the page'} scrolls sideways`] : []));
     if (faults.length > 0) fail(`${picture}: ${faults.join(', ')}`);
   };
   await check('html', 'phone.png');
-  await click(page, 'Read Config');
-  await until(page, is('Read Config Successful'));
+  await click(page, 'Read Config').then(() => until(page, is('Read Config Successful')));
   for (const [button, dialog, close] of [['Edit Telemetry', 'telemetry-window', 'Cancel'], ['History...', 'history-window', 'Close'], ['Write Config', 'question', 'Cancel']]) {
     if (button === 'Write Config') await type(page, 'Primary Callsign', 'N0PH');
     await click(page, button);
