@@ -22,14 +22,16 @@ const chromium = arg('--chromium', '/usr/bin/chromium');
 const work = arg('--work', 'build/web-e2e/run');
 fs.mkdirSync(work, { recursive: true });
 const kTimeoutMs = 20000;
-const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png' };
+const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm', '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 
 // build/web only: whatever else the page asks for is a failed load. Of the install files the
 // page looks for, this site has the .deb and not the Windows zip (the browser reports the look
 // as an aborted load, and a missing file as an error).
 const missing = [];
 const kInstallFile = /(-windows-x64\.zip|_amd64\.deb)$/;
+const served = [];  // every address asked for
 const server = http.createServer((request, response) => {
+  served.push(request.url);
   const file = path.join(webDir, path.normalize(new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html')));
   if (kInstallFile.test(request.url)) return response.writeHead(request.url.endsWith('.deb') ? 200 : 404).end();
   if (!file.startsWith(webDir + path.sep) || !fs.existsSync(file)) {
@@ -59,11 +61,12 @@ const ready = (page, button = 'Read Config') => page.waitForFunction((name) => d
 
 // ports: [{ options: qv3sim's options, granted }], or null: a browser without Web Serial.
 let pages = 0;
-async function openPage(ports) {
+// A page that is to be installable opens in the browser's own profile, which a new context (incognito) is not.
+async function openPage(ports, installable) {
   const downloads = path.join(work, `downloads-${++pages}`);
   fs.rmSync(downloads, { recursive: true, force: true });
   fs.mkdirSync(downloads, { recursive: true });
-  const context = await browser.createBrowserContext({ downloadBehavior: { policy: 'allow', downloadPath: downloads } });
+  const context = installable ? browser.defaultBrowserContext() : await browser.createBrowserContext({ downloadBehavior: { policy: 'allow', downloadPath: downloads } });
   const page = await context.newPage();
   const errors = [];
   page.on('console', (m) => m.type() === 'error' && !kInstallFile.test(m.location().url || '') && errors.push(m.text()));
@@ -111,7 +114,7 @@ const qv3Run = (...args) => execFileSync(qv3, args, { encoding: 'latin1', stdio:
 const same = (a, b, what) => Buffer.from(a).equals(Buffer.from(b)) || fail(`${what} differ`);
 
 const scenarios = [];
-const scenario = (name, ports, body) => scenarios.push({ name, ports, body });
+const scenario = (name, ports, body, installable = false) => scenarios.push({ name, ports, body, installable });
 const tracker = (options) => [{ options, granted: true }];
 
 // Each model read, a callsign typed in small letters written and verified, and saved: the
@@ -238,9 +241,16 @@ scenario('the telemetry dialog keeps a read going under it', tracker('--model 3'
 scenario('ports chosen by a click, held by another tab; banks as tabs, fields named for the bank', [{ options: '--model 4', granted: false }], async ({ page, context }) => {
   // The page asks for a port only from the button's click (this driver's calls count as gestures).
   if (await page.evaluate(() => window.fakeSerial.requests) !== 0) fail('requestPort without a click');
+  // Declined: the chooser closed without a port, then the site refused a port; each said in one line.
+  for (const [refusal, said] of [[null, 'No port was chosen.'], ['SecurityError', 'The browser refused this page a serial port']]) {
+    if (refusal) await page.evaluate((name) => { const s = window.fakeSerial, real = s.requestPort; s.requestPort = async () => { s.requestPort = real; throw new DOMException('Refused', name); }; }, refusal);
+    await click(page, 'Choose port...');
+    await page.waitForFunction((text) => document.getElementById('port-declined').textContent.startsWith(text), { timeout: kTimeoutMs }, said);
+  }
   await page.evaluate(() => { window.fakeSerial.chooser = 0; });
   await click(page, 'Choose port...');
-  await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'USB 0403:6001', { timeout: kTimeoutMs });
+  await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'USB 0403:6001' &&
+    document.getElementById('port-declined').hidden, { timeout: kTimeoutMs });
   const other = await context.newPage();
   await other.goto(`${origin}/`);
   await other.evaluate(() => { navigator.locks.request('quorvale3config port USB 0403:6001', () => new Promise(() => {})); });
@@ -349,6 +359,46 @@ scenario('without Web Serial: device buttons off, files still load and save', nu
   same((await download(downloads)).bytes, fs.readFileSync(file), 'saved again');
 });
 
+// Visited once, the page is kept by its service worker: with the network off it reloads from
+// there, asking the server nothing, and reads. Chromium finds nothing against installing it.
+scenario('installable; kept for use offline: a reload and a read without the network', tracker('--model 4'), async ({ page }) => {
+  const { installabilityErrors: errors } = await (await page.createCDPSession()).send('Page.getInstallabilityErrors');
+  if (errors.length > 0) fail(`not installable: ${errors.map((e) => e.errorId)}`);
+  await page.evaluate(() => navigator.serviceWorker.ready).then(() => page.setOfflineMode(true));
+  const before = served.length;
+  await page.reload().then(() => ready(page));
+  await click(page, 'Read Config');
+  await until(page, is('Read Config Successful'));
+  // The browser's own look for a newer worker is not stopped by the emulation.
+  const asked = served.slice(before).filter((url) => !url.endsWith('/service_worker.js'));
+  if (asked.length > 0 || !await page.evaluate(() => !!navigator.serviceWorker.controller)) fail(`not served by the service worker: ${asked}`);
+}, true);
+
+// A phone held upright: the window, then the question, telemetry and history dialogs, take the
+// screen's width, every control reached by scrolling down only and 40px high for a finger.
+scenario('a phone: 390x844 with touch', tracker('--model 3'), async ({ page }) => {
+  await page.setViewport({ width: 390, height: 844, hasTouch: true, isMobile: true });
+  await ready(page);
+  const check = async (within, picture) => {
+    await page.screenshot({ path: path.join(work, picture), fullPage: within === 'html' });
+    const faults = await page.$eval(within, (root) => [...root.querySelectorAll('input, select, textarea, button')].filter((e) => e.checkVisibility())
+      .map((e) => [e.getAttribute('aria-label') || e.textContent, (e.type === 'checkbox' ? e.closest('label') : e).getBoundingClientRect()])
+      .flatMap(([said, r]) => (r.left < 0 || r.right > innerWidth ? [`${said} off the side`] : []).concat(r.height < 40 ? [`${said} ${r.height}px high`] : []))
+      .concat(root.scrollWidth > root.clientWidth ? [`${root.id || 'the page'} scrolls sideways`] : []));
+    if (faults.length > 0) fail(`${picture}: ${faults.join(', ')}`);
+  };
+  await check('html', 'phone.png');
+  await click(page, 'Read Config').then(() => until(page, is('Read Config Successful')));
+  for (const [button, dialog, close] of [['Edit Telemetry', 'telemetry-window', 'Cancel'], ['History...', 'history-window', 'Close'], ['Write Config', 'question', 'Cancel']]) {
+    if (button === 'Write Config') await type(page, 'Primary Callsign', 'N0PH');
+    await click(page, button);
+    await page.waitForSelector(`#${dialog}[open]`, { timeout: kTimeoutMs });
+    await check(`#${dialog}`, `phone-${dialog}.png`);
+    await (await page.waitForSelector(`#${dialog} ::-p-aria(${close}[role="button"])`, { timeout: kTimeoutMs })).click();
+    await page.waitForSelector(`#${dialog}:not([open])`, { timeout: kTimeoutMs });
+  }
+});
+
 const benchRuns = Number(process.argv[process.argv.indexOf('--bench') + 1] || 0);
 if (process.argv.includes('--bench')) {
   scenarios.length = 0;
@@ -376,7 +426,7 @@ async function main() {
   for (const s of scenarios) {
     let opened = null;
     try {
-      opened = await openPage(s.ports);
+      opened = await openPage(s.ports, s.installable);
       ready.push(opened.readyMs);
       await s.body(opened);
       if (opened.errors.length > 0) fail(`console: ${opened.errors.join(' | ')}`);
@@ -385,7 +435,7 @@ async function main() {
     } catch (error) {
       console.log(`FAILED  ${s.name}: ${error.message}`);
     }
-    if (opened) await opened.context.close().catch(() => {});
+    if (opened) await (s.installable ? opened.page : opened.context).close().catch(() => {});
   }
   await browser.close();
   server.close();

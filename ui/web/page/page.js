@@ -524,14 +524,30 @@
   const hasSerial = 'serial' in navigator && window.isSecureContext;
   const bridge = Qv3SerialBridge.createSerialBridge(Qv3Seam);
 
+  // A chooser closed without a port (NotFoundError), or a permission the browser or its user
+  // refused this site (SecurityError: Firefox asks first), is said in one line beside the button.
+  const kDeclined = {
+    NotFoundError: 'No port was chosen. Plug in the adapter, press "Choose port..." and pick it from the list.',
+    SecurityError: 'The browser refused this page a serial port: allow serial ports for this site in its permissions, then press "Choose port..." again.',
+  };
+
+  function sayDeclined(text) {
+    const line = document.getElementById('port-declined');
+    line.textContent = text || '';
+    line.hidden = !text;
+    document.getElementById('port-hint').hidden = !!text;
+  }
+
   async function choosePort() {
     try {
       const port = await navigator.serial.requestPort();
+      sayDeclined(null);
       const name = bridge.addPort(port);
       call('web_ports_changed', ['string'], [name]);
     } catch (error) {
-      // The chooser cancelled, or no gesture: nothing changes.
-      if (error && error.name !== 'NotFoundError') console.warn(error.message);
+      const name = error && error.name;
+      if (Object.hasOwn(kDeclined, name)) sayDeclined(kDeclined[name]);
+      else console.warn(error && error.message);
     }
   }
 
@@ -581,6 +597,13 @@
       link.append(name);
     });
     document.getElementById('downloads-elsewhere').hidden = found.every(Boolean);
+  }
+
+  // Kept for use without the network: the service worker holds this version's files
+  // (service_worker.js). Where it cannot run, the page works as before, online.
+  function keepForOffline() {
+    if (!('serviceWorker' in navigator) || !window.isSecureContext) return;
+    navigator.serviceWorker.register('service_worker.js').catch((error) => console.warn(`Not kept for offline use: ${error.message}`));
   }
 
   // --- start ------------------------------------------------------------------------------
@@ -642,6 +665,7 @@
       document.getElementById('not-served').hidden = false;
       return;
     }
+    keepForOffline();
     const chooser = document.getElementById('choose-port');
     if (hasSerial) {
       await watchPorts();
