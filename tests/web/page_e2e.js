@@ -2,8 +2,9 @@
 // fake ports (fake_serial.js) whose far end is the simulated tracker in WebAssembly. Controls
 // are found by their accessible names. Prints a line per scenario, last "N passed, N failed".
 //
-//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N]
+//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N] [--only TEXT]
 //
+// --only TEXT runs the scenarios whose names hold TEXT.
 // --bench N runs only a model 4 read and write N times and prints their times
 // (click to final status), for scripts/bench --web.
 'use strict';
@@ -39,15 +40,26 @@ const server = http.createServer((request, response) => {
   return response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] }).end(fs.readFileSync(file));
 });
 
-// Installed before the page's scripts: the fake ports, or no Web Serial at all.
+// Installed before the page's scripts: the fake ports, emulated USB adapters without Web Serial, or neither.
 function setUp(wasm, ports) {
+  delete Navigator.prototype.usb;
   if (ports === null) { delete Navigator.prototype.serial; return; }
-  const serial = Qv3FakeSerial.createFakeSerial(createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) }));
+  const tracker = createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) });
+  if (ports.usb) {
+    delete Navigator.prototype.serial;
+    const usb = Qv3FakeUsb.createFakeUsb(tracker);
+    usb.ready.then(() => ports.usb.forEach((d) => { const device = usb.addDevice(d.chip, d.options, d.faults); if (d.granted) usb.grant(device); }));
+    Object.defineProperty(Navigator.prototype, 'usb', { get: () => usb });
+    window.fakeUsb = usb;
+    return;
+  }
+  const serial = Qv3FakeSerial.createFakeSerial(tracker);
   serial.ready.then(() => ports.forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
   Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial });
   window.fakeSerial = serial;
 }
-const fakeSources = `${fs.readFileSync(path.join(wasmBin, 'tracker_sim.js'))}\n${fs.readFileSync(path.join(__dirname, '../../sim/web/fake_serial.js'))}`;
+const fakeSources = [path.join(wasmBin, 'tracker_sim.js'), ...['fake_serial.js', 'fake_usb.js'].map((f) => path.join(__dirname, '../../sim/web', f))]
+  .map((f) => fs.readFileSync(f)).join('\n');
 const trackerWasm = fs.readFileSync(path.join(wasmBin, 'tracker_sim.wasm')).toString('base64');
 
 let browser;
@@ -151,7 +163,25 @@ for (let model = 1; model <= 6; ++model) {
   });
 }
 
-// The line's failures, with the windows' texts: [name, tracker, [button, status]...].
+// USB adapters through the page's own drivers in a browser without Web Serial: each chip read at 4800, read at
+// 9600 after the fallback, and written (the tracker then holds byte for byte the image that went out).
+const usb = (chip, options, faults = {}, granted = true) => ({ usb: [{ chip, options, faults, granted }] });
+const adapter = (page) => page.evaluate(() => { const d = window.fakeUsb.devices[0]; return { ...d.counts, written: d.counts.written.map((w) => w.byte), image: d.image() }; });
+async function wroteExactly(page) {
+  const { written, image } = await adapter(page);
+  const at = written.findIndex((b, i) => b === 0x1b && written[i + 1] === 0x44);
+  same(written.slice(at + 4, at + 260), image, 'the image sent and the tracker\'s');
+  fs.writeFileSync(path.join(work, 'usb.img'), Buffer.from(image));
+  if (!qv3Run('decode', '--model', '4', path.join(work, 'usb.img')).includes('"N0USB"')) fail('the tracker lacks the edit');
+}
+const usbRows = ['cdc'].flatMap((chip) => [
+  [`usb ${chip}: read at 4800`, usb(chip, '--model 4 --only-baud 4800'), ['Read Config', is('Read Config Successful')]],
+  [`usb ${chip}: read after the fallback to 9600`, usb(chip, '--model 4 --only-baud 9600'), ['Read Config', is('Read Config Successful')]],
+  [`usb ${chip}: written byte for byte`, usb(chip, '--model 4'), ['Read Config', is('Read Config Successful')],
+    (page) => type(page, 'Primary Callsign', 'N0USB'), ['Write Config', is('Config Written Successfully!')], wroteExactly],
+]);
+
+// The line's failures, with the windows' texts: [name, tracker or ports, [button, status] or a step...].
 for (const [name, options, ...steps] of [
   ['baud fallback', '--model 4 --only-baud 9600', ['Read Config', is('Read Config Successful')]],
   ['silent tracker', '--model 4 --silent', ['Read Version', startsWith('Quorvale3 not found')]],
@@ -159,8 +189,21 @@ for (const [name, options, ...steps] of [
   ['unplug mid-read', '--model 4 --hang-up-after 40', ['Read Config', startsWith('Port lost during the read (')]],
   ['corrupted read-back', '--model 4 --corrupt-readback 20', ['Read Version', startsWith('Version Read')],
     (page) => type(page, 'Primary Callsign', 'N0RB'), ['Write Config', is('Verify Failed')]],
+  ...usbRows,
+  ['usb: a stalled transfer', usb('cdc', '--model 4', { stallAt: 3 }), ['Read Config', is('Read Config Successful')],
+    async (page) => (await adapter(page)).clears > 0 || fail('the stall was not cleared')],
+  ['usb: unplugged mid-read', usb('cdc', '--model 4 --hang-up-after 40'), ['Read Config', startsWith('Port lost during the read (')]],
+  ['usb: held by the system', usb('cdc', '--model 4', { held: true }), ['Read Config',
+    is('Could not open Com Port CDC 1a86:55d4 (the system holds this adapter: unplug it, plug it in again and grant it again)')]],
+  ['usb: chosen by a click', usb('cdc', '--model 4', {}, false), async (page) => {
+    await page.evaluate(() => { window.fakeUsb.chooser = 0; });
+    await click(page, 'Choose USB adapter...');
+    await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'CDC 1a86:55d4', { timeout: kTimeoutMs });
+    const asked = await page.evaluate(() => JSON.stringify(window.fakeUsb.requests));
+    if (asked !== '[[{"classCode":2}]]') fail(`asked for ${asked}`);
+  }, ['Read Config', is('Read Config Successful')]],
 ]) {
-  scenario(name, tracker(options), async ({ page }) => {
+  scenario(name, typeof options === 'string' ? tracker(options) : options, async ({ page }) => {
     for (const step of steps) {
       if (typeof step === 'function') { await step(page); continue; }
       await click(page, step[0]);
@@ -375,6 +418,11 @@ if (process.argv.includes('--bench')) {
       console.log(`bench ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
     });
   }
+}
+
+if (process.argv.includes('--only')) {
+  const only = process.argv[process.argv.indexOf('--only') + 1] || '';
+  scenarios.splice(0, scenarios.length, ...scenarios.filter((s) => s.name.includes(only)));
 }
 
 async function main() {
