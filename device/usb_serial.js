@@ -24,7 +24,9 @@
 
   // The chips, by vendor; a device with a CDC-ACM interface takes the CDC driver whatever its
   // vendor (WCH and Silicon Labs make plain CDC chips too).
-  const kFamilies = [];
+  const kFamilies = [
+    { chip: 'FTDI', vendorId: 0x0403, script: 'usb_serial_ftdi.js' },
+  ];
   const kCdc = { chip: 'CDC', script: 'usb_serial_cdc.js' };
   const kClass = { communications: 0x02, acm: 0x02, cdcData: 0x0a };
 
