@@ -27,6 +27,7 @@
   const kFamilies = [
     { chip: 'FTDI', vendorId: 0x0403, script: 'usb_serial_ftdi.js' },
     { chip: 'CP210x', vendorId: 0x10c4, script: 'usb_serial_cp210x.js' },
+    { chip: 'CH340', vendorId: 0x1a86, script: 'usb_serial_ch340.js' },
   ];
   const kCdc = { chip: 'CDC', script: 'usb_serial_cdc.js' };
   const kClass = { communications: 0x02, acm: 0x02, cdcData: 0x0a };

@@ -174,7 +174,7 @@ async function wroteExactly(page) {
   fs.writeFileSync(path.join(work, 'usb.img'), Buffer.from(image));
   if (!qv3Run('decode', '--model', '4', path.join(work, 'usb.img')).includes('"N0USB"')) fail('the tracker lacks the edit');
 }
-const usbRows = ['cdc', 'ftdi', 'cp210x'].flatMap((chip) => [
+const usbRows = ['cdc', 'ftdi', 'cp210x', 'ch340'].flatMap((chip) => [
   [`usb ${chip}: read at 4800`, usb(chip, '--model 4 --only-baud 4800'), ['Read Config', is('Read Config Successful')]],
   [`usb ${chip}: read after the fallback to 9600`, usb(chip, '--model 4 --only-baud 9600'), ['Read Config', is('Read Config Successful')]],
   [`usb ${chip}: written byte for byte`, usb(chip, '--model 4'), ['Read Config', is('Read Config Successful')],
@@ -193,6 +193,7 @@ for (const [name, options, ...steps] of [
   // FTDI's status bytes never reach the line's text; its latency timer is set low.
   ['usb: FTDI status bytes', usb('ftdi', '--model 4'), ['Read Version', (s) => /^Version Read : "[^\x00-\x1f`]+\r\n"$/.test(s)],
     async (page) => (await adapter(page)).line.latency <= 2 || fail('the latency timer left high')],
+  ['usb: a reply of whole packets', usb('ch340', '--model 4', { burst: true }), ['Read Config', is('Read Config Successful')]],
   ['usb: a stalled transfer', usb('cp210x', '--model 4', { stallAt: 3 }), ['Read Config', is('Read Config Successful')],
     async (page) => (await adapter(page)).clears > 0 || fail('the stall was not cleared')],
   ['usb: unplugged mid-read', usb('cdc', '--model 4 --hang-up-after 40'), ['Read Config', startsWith('Port lost during the read (')]],
@@ -203,7 +204,7 @@ for (const [name, options, ...steps] of [
     await click(page, 'Choose USB adapter...');
     await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'CDC 1a86:55d4', { timeout: kTimeoutMs });
     const asked = await page.evaluate(() => JSON.stringify(window.fakeUsb.requests));
-    if (asked !== '[[{"vendorId":1027},{"vendorId":4292},{"classCode":2}]]') fail(`asked for ${asked}`);
+    if (asked !== '[[{"vendorId":1027},{"vendorId":4292},{"vendorId":6790},{"classCode":2}]]') fail(`asked for ${asked}`);
   }, ['Read Config', is('Read Config Successful')]],
 ]) {
   scenario(name, typeof options === 'string' ? tracker(options) : options, async ({ page }) => {
