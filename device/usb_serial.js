@@ -26,6 +26,7 @@
   // vendor (WCH and Silicon Labs make plain CDC chips too).
   const kFamilies = [
     { chip: 'FTDI', vendorId: 0x0403, script: 'usb_serial_ftdi.js' },
+    { chip: 'PL2303', vendorId: 0x067b, script: 'usb_serial_pl2303.js' },
     { chip: 'CP210x', vendorId: 0x10c4, script: 'usb_serial_cp210x.js' },
     { chip: 'CH340', vendorId: 0x1a86, script: 'usb_serial_ch340.js' },
   ];

@@ -174,7 +174,7 @@ async function wroteExactly(page) {
   fs.writeFileSync(path.join(work, 'usb.img'), Buffer.from(image));
   if (!qv3Run('decode', '--model', '4', path.join(work, 'usb.img')).includes('"N0USB"')) fail('the tracker lacks the edit');
 }
-const usbRows = ['cdc', 'ftdi', 'cp210x', 'ch340'].flatMap((chip) => [
+const usbRows = ['cdc', 'ftdi', 'cp210x', 'ch340', 'pl2303', 'pl2303gc'].flatMap((chip) => [
   [`usb ${chip}: read at 4800`, usb(chip, '--model 4 --only-baud 4800'), ['Read Config', is('Read Config Successful')]],
   [`usb ${chip}: read after the fallback to 9600`, usb(chip, '--model 4 --only-baud 9600'), ['Read Config', is('Read Config Successful')]],
   [`usb ${chip}: written byte for byte`, usb(chip, '--model 4'), ['Read Config', is('Read Config Successful')],
@@ -196,15 +196,15 @@ for (const [name, options, ...steps] of [
   ['usb: a reply of whole packets', usb('ch340', '--model 4', { burst: true }), ['Read Config', is('Read Config Successful')]],
   ['usb: a stalled transfer', usb('cp210x', '--model 4', { stallAt: 3 }), ['Read Config', is('Read Config Successful')],
     async (page) => (await adapter(page)).clears > 0 || fail('the stall was not cleared')],
-  ['usb: unplugged mid-read', usb('cdc', '--model 4 --hang-up-after 40'), ['Read Config', startsWith('Port lost during the read (')]],
+  ['usb: unplugged mid-read', usb('pl2303', '--model 4 --hang-up-after 40'), ['Read Config', startsWith('Port lost during the read (')]],
   ['usb: held by the system', usb('ftdi', '--model 4', { held: true }), ['Read Config',
     is('Could not open Com Port FTDI 0403:6001 (the system holds this adapter: unplug it, plug it in again and grant it again)')]],
-  ['usb: chosen by a click', usb('cdc', '--model 4', {}, false), async (page) => {
+  ['usb: chosen by a click', usb('pl2303gc', '--model 4', {}, false), async (page) => {
     await page.evaluate(() => { window.fakeUsb.chooser = 0; });
     await click(page, 'Choose USB adapter...');
-    await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'CDC 1a86:55d4', { timeout: kTimeoutMs });
+    await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'PL2303 067b:23a3', { timeout: kTimeoutMs });
     const asked = await page.evaluate(() => JSON.stringify(window.fakeUsb.requests));
-    if (asked !== '[[{"vendorId":1027},{"vendorId":4292},{"vendorId":6790},{"classCode":2}]]') fail(`asked for ${asked}`);
+    if (asked !== '[[{"vendorId":1027},{"vendorId":1659},{"vendorId":4292},{"vendorId":6790},{"classCode":2}]]') fail(`asked for ${asked}`);
   }, ['Read Config', is('Read Config Successful')]],
 ]) {
   scenario(name, typeof options === 'string' ? tracker(options) : options, async ({ page }) => {
