@@ -31,7 +31,7 @@
     { chip: 'CH340', vendorId: 0x1a86, script: 'usb_serial_ch340.js' },
   ];
   const kCdc = { chip: 'CDC', script: 'usb_serial_cdc.js' };
-  const kClass = { communications: 0x02, acm: 0x02, cdcData: 0x0a };
+  const kClass = { communications: 0x02, acm: 0x02 };
 
   // What "Choose USB adapter..." asks the browser for.
   const kRequestFilters = [...kFamilies.map((f) => ({ vendorId: f.vendorId })), { classCode: kClass.communications }];
@@ -43,7 +43,7 @@
     return configuration ? configuration.interfaces : [];
   }
 
-  function classOf(iface) { return iface.alternates[0] || iface.alternate || {}; }
+  function classOf(iface) { return iface.alternate || iface.alternates[0] || {}; }
 
   function isAcm(iface) {
     const a = classOf(iface);

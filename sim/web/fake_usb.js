@@ -14,7 +14,6 @@
   const kFifoBytes = 4096;  // what a chip buffers from the line
   const kIdleStatusMs = 40;  // how often an idle FTDI chip sends its status alone
   const gone = () => new DOMException('The device was disconnected.', 'NotFoundError');
-  const u16 = (d, at) => d[at] | (d[at + 1] << 8);
   const u32 = (d, at) => (d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (d[at + 3] << 24)) >>> 0;
   const is8N1 = (dataBits, parity, stop) => dataBits === 8 && parity === 0 && stop === 0;
 
