@@ -46,15 +46,14 @@ function setUp(wasm, ports) {
   if (ports === null) { delete Navigator.prototype.serial; return; }
   const tracker = createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) });
   if (ports.usb) {
-    delete Navigator.prototype.serial;
     const usb = Qv3FakeUsb.createFakeUsb(tracker);
     usb.ready.then(() => ports.usb.forEach((d) => { const device = usb.addDevice(d.chip, d.options, d.faults); if (d.granted) usb.grant(device); }));
     Object.defineProperty(Navigator.prototype, 'usb', { get: () => usb });
     window.fakeUsb = usb;
-    return;
+    if (!ports.serial) { delete Navigator.prototype.serial; return; }
   }
   const serial = Qv3FakeSerial.createFakeSerial(tracker);
-  serial.ready.then(() => ports.forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
+  serial.ready.then(() => (ports.serial || ports).forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
   Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial });
   window.fakeSerial = serial;
 }
@@ -206,6 +205,14 @@ for (const [name, options, ...steps] of [
     const asked = await page.evaluate(() => JSON.stringify(window.fakeUsb.requests));
     if (asked !== '[[{"vendorId":1027},{"vendorId":1659},{"vendorId":4292},{"vendorId":6790},{"classCode":2}]]') fail(`asked for ${asked}`);
   }, ['Read Config', is('Read Config Successful')]],
+  // Android's Web Serial leaves out most cables' chips: both choosers, both kinds of port in one box.
+  ['usb: on Android beside Web Serial', { ...usb('ftdi', '--model 4 --only-baud 9600'), serial: tracker('--model 4') }, async (page) => {
+    await page.setUserAgent('Mozilla/5.0 (Linux; Android 15) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/148.0 Mobile Safari/537.36');
+    await page.reload().then(() => ready(page));
+    await page.waitForFunction(() => !document.getElementById('choose-usb').hidden && !document.getElementById('choose-port').disabled &&
+      [...document.querySelector('[aria-label="Port"]').options].map((o) => o.value).sort().join() === 'FTDI 0403:6001,USB 0403:6001', { timeout: kTimeoutMs });
+    await page.select('[aria-label="Port"]', 'FTDI 0403:6001');
+  }, ['Read Config', is('Read Config Successful')], async (page) => (await adapter(page)).written.length > 0 || fail('read elsewhere')],
 ]) {
   scenario(name, typeof options === 'string' ? tracker(options) : options, async ({ page }) => {
     for (const step of steps) {
