@@ -74,12 +74,13 @@
       return new Promise((resolve) => timers.setTimeout(resolve, Math.max(0, ms)));
     }
 
-    // Ports are named by their USB ids, "USB 0403:6001", numbered when two
+    // Ports are named by their USB ids, "USB 0403:6001" (an adapter this page
+    // drives over WebUSB by its chip, "FTDI 0403:6001"), numbered when two
     // alike are granted; other ports (Bluetooth, built in) by their order.
     function nameFor(port) {
       const info = typeof port.getInfo === 'function' ? port.getInfo() : {};
       const base = info.usbVendorId !== undefined
-        ? `USB ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}` : 'Serial port';
+        ? `${port.usbChip || 'USB'} ${hex4(info.usbVendorId)}:${hex4(info.usbProductId || 0)}` : 'Serial port';
       const taken = new Set(named.values());
       if (base !== 'Serial port' && !taken.has(base)) return base;
       for (let n = base === 'Serial port' ? 1 : 2; ; ++n) {

@@ -2,8 +2,9 @@
 // fake ports (fake_serial.js) whose far end is the simulated tracker in WebAssembly. Controls
 // are found by their accessible names. Prints a line per scenario, last "N passed, N failed".
 //
-//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N]
+//   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N] [--only TEXT]
 //
+// --only TEXT runs the scenarios whose names hold TEXT.
 // --bench N runs only a model 4 read and write N times and prints their times
 // (click to final status), for scripts/bench --web.
 'use strict';
@@ -41,15 +42,25 @@ const server = http.createServer((request, response) => {
   return response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] }).end(fs.readFileSync(file));
 });
 
-// Installed before the page's scripts: the fake ports, or no Web Serial at all.
+// Installed before the page's scripts: the fake ports, emulated USB adapters without Web Serial, or neither.
 function setUp(wasm, ports) {
+  delete Navigator.prototype.usb;
   if (ports === null) { delete Navigator.prototype.serial; return; }
-  const serial = Qv3FakeSerial.createFakeSerial(createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) }));
-  serial.ready.then(() => ports.forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
+  const tracker = createTrackerModule({ wasmBinary: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) });
+  if (ports.usb) {
+    const usb = Qv3FakeUsb.createFakeUsb(tracker);
+    usb.ready.then(() => ports.usb.forEach((d) => { const device = usb.addDevice(d.chip, d.options, d.faults); if (d.granted) usb.grant(device); }));
+    Object.defineProperty(Navigator.prototype, 'usb', { get: () => usb });
+    window.fakeUsb = usb;
+    if (!ports.serial) { delete Navigator.prototype.serial; return; }
+  }
+  const serial = Qv3FakeSerial.createFakeSerial(tracker);
+  serial.ready.then(() => (ports.serial || ports).forEach((p) => { const port = serial.addPort(p.options); if (p.granted) serial.grant(port); }));
   Object.defineProperty(Navigator.prototype, 'serial', { get: () => serial });
   window.fakeSerial = serial;
 }
-const fakeSources = `${fs.readFileSync(path.join(wasmBin, 'tracker_sim.js'))}\n${fs.readFileSync(path.join(__dirname, '../../sim/web/fake_serial.js'))}`;
+const fakeSources = [path.join(wasmBin, 'tracker_sim.js'), ...['fake_serial.js', 'fake_usb.js'].map((f) => path.join(__dirname, '../../sim/web', f))]
+  .map((f) => fs.readFileSync(f)).join('\n');
 const trackerWasm = fs.readFileSync(path.join(wasmBin, 'tracker_sim.wasm')).toString('base64');
 
 let browser;
@@ -152,7 +163,25 @@ for (let model = 1; model <= 6; ++model) {
   });
 }
 
-// The line's failures, with the windows' texts: [name, tracker, [button, status]...].
+// USB adapters through the page's own drivers in a browser without Web Serial: each chip read at 4800, read at
+// 9600 after the fallback, and written (the tracker then holds byte for byte the image that went out).
+const usb = (chip, options, faults = {}, granted = true) => ({ usb: [{ chip, options, faults, granted }] });
+const adapter = (page) => page.evaluate(() => { const d = window.fakeUsb.devices[0]; return { ...d.counts, written: d.counts.written.map((w) => w.byte), image: d.image() }; });
+async function wroteExactly(page) {
+  const { written, image } = await adapter(page);
+  const at = written.findIndex((b, i) => b === 0x1b && written[i + 1] === 0x44);
+  same(written.slice(at + 4, at + 260), image, 'the image sent and the tracker\'s');
+  fs.writeFileSync(path.join(work, 'usb.img'), Buffer.from(image));
+  if (!qv3Run('decode', '--model', '4', path.join(work, 'usb.img')).includes('"N0USB"')) fail('the tracker lacks the edit');
+}
+const usbRows = ['cdc', 'ftdi', 'cp210x', 'ch340', 'pl2303', 'pl2303gc'].flatMap((chip) => [
+  [`usb ${chip}: read at 4800`, usb(chip, '--model 4 --only-baud 4800'), ['Read Config', is('Read Config Successful')]],
+  [`usb ${chip}: read after the fallback to 9600`, usb(chip, '--model 4 --only-baud 9600'), ['Read Config', is('Read Config Successful')]],
+  [`usb ${chip}: written byte for byte`, usb(chip, '--model 4'), ['Read Config', is('Read Config Successful')],
+    (page) => type(page, 'Primary Callsign', 'N0USB'), ['Write Config', is('Config Written Successfully!')], wroteExactly],
+]);
+
+// The line's failures, with the windows' texts: [name, tracker or ports, [button, status] or a step...].
 for (const [name, options, ...steps] of [
   ['baud fallback', '--model 4 --only-baud 9600', ['Read Config', is('Read Config Successful')]],
   ['silent tracker', '--model 4 --silent', ['Read Version', startsWith('Quorvale3 not found')]],
@@ -160,8 +189,33 @@ for (const [name, options, ...steps] of [
   ['unplug mid-read', '--model 4 --hang-up-after 40', ['Read Config', startsWith('Port lost during the read (')]],
   ['corrupted read-back', '--model 4 --corrupt-readback 20', ['Read Version', startsWith('Version Read')],
     (page) => type(page, 'Primary Callsign', 'N0RB'), ['Write Config', is('Verify Failed')]],
+  ...usbRows,
+  // FTDI's status bytes never reach the line's text; its latency timer is set low.
+  ['usb: FTDI status bytes', usb('ftdi', '--model 4'), ['Read Version', (s) => /^Version Read : "[^\x00-\x1f`]+\r\n"$/.test(s)],
+    async (page) => (await adapter(page)).line.latency <= 2 || fail('the latency timer left high')],
+  ['usb: a reply of whole packets', usb('ch340', '--model 4', { burst: true }), ['Read Config', is('Read Config Successful')]],
+  ['usb: a stalled transfer', usb('cp210x', '--model 4', { stallAt: 3 }), ['Read Config', is('Read Config Successful')],
+    async (page) => (await adapter(page)).clears > 0 || fail('the stall was not cleared')],
+  ['usb: unplugged mid-read', usb('pl2303', '--model 4 --hang-up-after 40'), ['Read Config', startsWith('Port lost during the read (')]],
+  ['usb: held by the system', usb('ftdi', '--model 4', { held: true }), ['Read Config',
+    is('Could not open Com Port FTDI 0403:6001 (the system holds this adapter: unplug it, plug it in again and grant it again)')]],
+  ['usb: chosen by a click', usb('pl2303gc', '--model 4', {}, false), async (page) => {
+    await page.evaluate(() => { window.fakeUsb.chooser = 0; });
+    await click(page, 'Choose USB adapter...');
+    await page.waitForFunction(() => document.querySelector('[aria-label="Port"]').value === 'PL2303 067b:23a3', { timeout: kTimeoutMs });
+    const asked = await page.evaluate(() => JSON.stringify(window.fakeUsb.requests));
+    if (asked !== '[[{"vendorId":1027},{"vendorId":1659},{"vendorId":4292},{"vendorId":6790},{"classCode":2}]]') fail(`asked for ${asked}`);
+  }, ['Read Config', is('Read Config Successful')]],
+  // Android's Web Serial leaves out most cables' chips: both choosers, both kinds of port in one box.
+  ['usb: on Android beside Web Serial', { ...usb('ftdi', '--model 4 --only-baud 9600'), serial: tracker('--model 4') }, async (page) => {
+    await page.setUserAgent('Mozilla/5.0 (Linux; Android 15) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/148.0 Mobile Safari/537.36');
+    await page.reload().then(() => ready(page));
+    await page.waitForFunction(() => !document.getElementById('choose-usb').hidden && !document.getElementById('choose-port').disabled &&
+      [...document.querySelector('[aria-label="Port"]').options].map((o) => o.value).sort().join() === 'FTDI 0403:6001,USB 0403:6001', { timeout: kTimeoutMs });
+    await page.select('[aria-label="Port"]', 'FTDI 0403:6001');
+  }, ['Read Config', is('Read Config Successful')], async (page) => (await adapter(page)).written.length > 0 || fail('read elsewhere')],
 ]) {
-  scenario(name, tracker(options), async ({ page }) => {
+  scenario(name, typeof options === 'string' ? tracker(options) : options, async ({ page }) => {
     for (const step of steps) {
       if (typeof step === 'function') { await step(page); continue; }
       await click(page, step[0]);
@@ -409,6 +463,11 @@ if (process.argv.includes('--bench')) {
       console.log(`bench ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
     });
   }
+}
+
+if (process.argv.includes('--only')) {
+  const only = process.argv[process.argv.indexOf('--only') + 1] || '';
+  scenarios.splice(0, scenarios.length, ...scenarios.filter((s) => s.name.includes(only)));
 }
 
 async function main() {

@@ -522,6 +522,10 @@
   // --- ports ----------------------------------------------------------------------------
 
   const hasSerial = 'serial' in navigator && window.isSecureContext;
+  // USB adapters through the page's own drivers where Web Serial is missing, and on Android,
+  // whose Web Serial leaves out the chips of most cables.
+  const android = /Android/.test(navigator.userAgent);
+  const offersUsb = 'usb' in navigator && window.isSecureContext && (!hasSerial || android);
   const bridge = Qv3SerialBridge.createSerialBridge(Qv3Seam);
 
   // A chooser closed without a port (NotFoundError), or a permission the browser or its user
@@ -560,6 +564,25 @@
     navigator.serial.addEventListener('disconnect', (event) => {
       bridge.removePort(event.target);
       call('web_ports_changed', ['string'], ['']);
+    });
+  }
+
+  // Adapters granted before are listed at once, in the port box by chip and USB ids ("FTDI 0403:6001").
+  async function watchUsbPorts() {
+    const usbPorts = Qv3UsbSerial.createUsbPorts(navigator.usb, (port, added) => {
+      if (added) bridge.addPort(port); else bridge.removePort(port);
+      call('web_ports_changed', ['string'], ['']);
+    });
+    for (const port of await usbPorts.granted()) bridge.addPort(port);
+    const chooser = document.getElementById('choose-usb');
+    chooser.hidden = false;
+    chooser.addEventListener('click', async () => {
+      try {
+        const port = await usbPorts.request();
+        if (port) call('web_ports_changed', ['string'], [bridge.addPort(port)]);
+      } catch (error) {
+        if (error && error.name !== 'NotFoundError') console.warn(error.message);
+      }
     });
   }
 
@@ -672,6 +695,10 @@
       chooser.addEventListener('click', choosePort);
     } else {
       chooser.disabled = true;
+    }
+    if (offersUsb) await watchUsbPorts();
+    const reachesPorts = hasSerial || offersUsb;
+    if (!reachesPorts) {
       document.getElementById('no-serial').hidden = false;
       linkDownloads();
     }
@@ -682,9 +709,9 @@
     };
     const instance = await createQv3Module({ page, serialBridge: bridge });
     await loadHistory(instance);
-    instance.ccall('web_start', null, ['number'], [hasSerial ? 1 : 0]);
+    instance.ccall('web_start', null, ['number'], [reachesPorts ? 1 : 0]);
     module = instance;
-    if (!hasSerial) sayWhyNoPort();
+    if (!reachesPorts) sayWhyNoPort();
     if (await writeWasInterrupted()) call('web_note_interrupted_write');
     document.addEventListener('keydown', (event) => {
       const step = bankStep(event);
