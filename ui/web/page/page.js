@@ -535,6 +535,9 @@
     SecurityError: 'The browser refused this page a serial port: allow serial ports for this site in its permissions, then press "Choose port..." again.',
   };
 
+  const kNoAdapterChosen =
+    'No adapter was chosen. Plug it in (on a phone through an OTG lead), press "Choose USB adapter..." and pick it from the list.';
+
   function sayDeclined(text) {
     const line = document.getElementById('port-declined');
     line.textContent = text || '';
@@ -579,9 +582,12 @@
     chooser.addEventListener('click', async () => {
       try {
         const port = await usbPorts.request();
-        if (port) call('web_ports_changed', ['string'], [bridge.addPort(port)]);
+        if (!port) return;
+        sayDeclined(null);
+        call('web_ports_changed', ['string'], [bridge.addPort(port)]);
       } catch (error) {
-        if (error && error.name !== 'NotFoundError') console.warn(error.message);
+        if (error && error.name === 'NotFoundError') sayDeclined(kNoAdapterChosen);
+        else console.warn(error && error.message);
       }
     });
   }
@@ -695,6 +701,12 @@
       chooser.addEventListener('click', choosePort);
     } else {
       chooser.disabled = true;
+      // Where the USB chooser stands in for it, a disabled "Choose port..." would only puzzle.
+      chooser.hidden = offersUsb;
+      if (offersUsb) {
+        document.getElementById('port-hint').textContent =
+          'Grant this page the tracker\'s USB serial adapter (once per adapter); it then appears in the Port list.';
+      }
     }
     if (offersUsb) await watchUsbPorts();
     const reachesPorts = hasSerial || offersUsb;
