@@ -273,8 +273,9 @@ web_zip() {
   local webzip="dist/quorvale3config-${version}-web.zip" dir="$work/web/quorvale3config-${version}-web"
   unzip -o -q "$webzip" -d "$work/web" || return 1
   (cd "$dir" && ls | LC_ALL=C sort) >"$work/web-list"
-  printf '%s\n' LICENSE.txt README.txt index.html page.css page.js quorvale3config.js quorvale3config.png \
-    quorvale3config.wasm seam_table.js serial_bridge.js | diff - "$work/web-list" || return 1
+  printf '%s\n' LICENSE.txt README.txt icon-192.png icon-512.png index.html manifest.webmanifest page.css page.js \
+    quorvale3config.js quorvale3config.png quorvale3config.wasm seam_table.js serial_bridge.js service_worker.js \
+    usb_serial.js usb_serial_{cdc,ch340,cp210x,ftdi,pl2303}.js | diff - "$work/web-list" || return 1
   grep -qF "Content-Security-Policy\" content=\"default-src 'self'" "$dir/index.html" || { echo "no strict policy"; return 1; }
   ! grep -qiE '(src|href)="(https?:)?//' "$dir/index.html" || { echo "the page loads from elsewhere"; return 1; }
   grep -qF "quorvale3config-${version}-windows-x64.zip" "$dir/index.html" &&

@@ -5,8 +5,8 @@
 //   node page_e2e.js --web DIR --wasm-bin DIR --qv3 PROGRAM [--chromium PROGRAM] [--work DIR] [--bench N] [--only TEXT]
 //
 // --only TEXT runs the scenarios whose names hold TEXT.
-// --bench N runs only a model 4 read and write N times and prints their times
-// (click to final status), for scripts/bench --web.
+// --bench N runs only a model 4 read and write N times over Web Serial and over each emulated
+// USB chip, and prints their times (click to final status), for scripts/bench --web.
 'use strict';
 const fs = require('node:fs');
 const http = require('node:http');
@@ -457,11 +457,14 @@ const benchRuns = Number(process.argv[process.argv.indexOf('--bench') + 1] || 0)
 if (process.argv.includes('--bench')) {
   scenarios.length = 0;
   for (let run = 0; run < benchRuns; ++run) {
-    scenario('bench', tracker('--model 4'), async ({ page, readyMs }) => {
-      const timed = async (button, text) => { const t = Date.now(); await click(page, button); await until(page, is(text)); return Date.now() - t; };
-      const read = await timed('Read Config', 'Read Config Successful');
-      console.log(`bench ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
-    });
+    for (const chip of ['serial', 'cdc', 'ftdi', 'cp210x', 'ch340', 'pl2303', 'pl2303gc']) {
+      scenario('bench', chip === 'serial' ? tracker('--model 4') : usb(chip, '--model 4'), async ({ page, readyMs }) => {
+        const timed = async (button, text) => { const t = Date.now(); await click(page, button); await until(page, is(text)); return Date.now() - t; };
+        const read = await timed('Read Config', 'Read Config Successful');
+        await type(page, 'Primary Callsign', `N0BEN-${run}`);  // a write with something to change
+        console.log(`bench ${chip} ready ${readyMs.toFixed(0)} read ${read} write ${await timed('Write Config', 'Config Written Successfully!')}`);
+      });
+    }
   }
 }
 
@@ -482,7 +485,7 @@ async function main() {
   });
   let passed = 0;
   const ready = [];
-  for (const s of scenarios) {
+  const run = async (s) => {
     let opened = null;
     try {
       opened = await openPage(s.ports, s.installable);
@@ -495,7 +498,15 @@ async function main() {
       console.log(`FAILED  ${s.name}: ${error.message}`);
     }
     if (opened) await (s.installable ? opened.page : opened.context).close().catch(() => {});
-  }
+  };
+  // Most of a scenario is waiting on the simulated line, so two run side by side, each in a
+  // context of its own; the installable ones share the browser's own profile (its service
+  // worker, its storage) and the bench measures, so those run one at a time.
+  const alone = scenarios.filter((s) => s.installable || benchRuns > 0);
+  const queue = scenarios.filter((s) => !alone.includes(s));
+  const lane = async () => { while (queue.length > 0) await run(queue.shift()); };
+  await Promise.all([lane(), lane()]);
+  for (const s of alone) await run(s);
   await browser.close();
   server.close();
   fs.rmSync(profile, { recursive: true, force: true });
