@@ -209,9 +209,7 @@ int keep_before_write(const DeviceSession& session, const ConfigRecord& tracker,
     if (read != ExchangeOutcome::ReadSucceeded) {
         // A port that went away has said so; only an image that came wrong is asked about.
         if (read != ExchangeOutcome::CorruptedEeprom && read != ExchangeOutcome::ConfigNotRead) return kExitFailure;
-        const std::string question = "The tracker's current configuration could not be read (" +
-                                     session.protocol.status_line + "). Write without keeping it?";
-        if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, question)) return -1;
+        if (ask_ok_cancel(kNoOwner, kWriteQuestionCaption, unreadable_tracker_question(read))) return -1;
         err << exchange_status_text(ExchangeOutcome::WriteDeclined) << "\n";
         return kExitFailure;
     }

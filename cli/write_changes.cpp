@@ -11,13 +11,7 @@
 namespace qv3 {
 
 std::vector<std::string> changed_settings(const ConfigRecord& before, const ConfigRecord& after) {
-    const auto a = settings_to_pairs(before);
-    const auto b = settings_to_pairs(after);
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        if (a[i].second != b[i].second) lines.push_back(a[i].first + ": " + a[i].second + " -> " + b[i].second);
-    }
-    return lines;
+    return changed_settings_for_write(before, after, after, {});
 }
 
 std::vector<std::string> changed_settings_for_write(const ConfigRecord& tracker, const ConfigRecord& source,
@@ -41,9 +35,7 @@ std::vector<std::string> changed_settings_for_write(const ConfigRecord& tracker,
 
 bool as_written(ConfigRecord record, ConfigRecord& written, ImageBytes& image) {
     if (encode_image(record, image) == EncodeOutcome::DoesNotFit) return false;
-    written = ConfigRecord{.device_model = record.device_model};
-    return decode_image(ReceivedImage{image, image_size_for_model(record.device_model)}, written) ==
-           DecodeOutcome::Success;
+    return decode_model_image(image, record.device_model, written) == DecodeOutcome::Success;
 }
 
 }  // namespace qv3

@@ -65,6 +65,12 @@ std::string change_question_text(const std::vector<std::string>& lines) {
     return question + "Write these changes?";
 }
 
+std::string unreadable_tracker_question(ExchangeOutcome read) {
+    std::string reason = exchange_status_text(read);
+    while (!reason.empty() && reason.back() == ' ') reason.pop_back();  // "Config not read " ends in one
+    return "The tracker's current configuration could not be read (" + reason + "). Write without keeping it?";
+}
+
 bool confirm_write(const ConfigRecord& record, WindowHandle owner) {
     for (const char* question : write_questions_for(record)) {
         if (!ask_ok_cancel(owner, kWriteQuestionCaption, question)) return false;

@@ -32,6 +32,11 @@ constexpr const char* kFastTelemetryQuestion =
 constexpr std::size_t kMaxChangeLines = 20;
 std::string change_question_text(const std::vector<std::string>& lines);
 
+// Asked before writing over a tracker whose image the read before the write
+// could not take (CorruptedEeprom, ConfigNotRead): "The tracker's current
+// configuration could not be read (REASON). Write without keeping it?".
+std::string unreadable_tracker_question(ExchangeOutcome read);
+
 // The questions the record calls for, in the order they are asked.
 std::vector<const char*> write_questions_for(const ConfigRecord& record);
 

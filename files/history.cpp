@@ -21,8 +21,6 @@ namespace {
 constexpr std::string_view kExtension = ".qv3";
 constexpr std::string_view kModelWord = " model ";
 constexpr std::array kKinds{HistoryKind::Read, HistoryKind::BeforeWrite, HistoryKind::Written};
-// A .qv3 file is a few hundred bytes; anything far larger is not one of ours.
-constexpr size_t kMaxEntryBytes = 4096;
 
 namespace fs = std::filesystem;
 
@@ -85,8 +83,8 @@ bool same_second(const LocalTime& a, const LocalTime& b) {
 }
 
 std::string primary_callsign(int model, const ImageBytes& image) {
-    ConfigRecord record{.device_model = model};
-    decode_image(ReceivedImage{image, image_size_for_model(model)}, record);
+    ConfigRecord record;
+    decode_model_image(image, model, record);
     return record.callsign[Primary];
 }
 
@@ -171,6 +169,10 @@ std::vector<HistoryEntry> list_history(const std::string& folder) {
     return entries;
 }
 
+BoundedRead read_history_entry(const std::string& folder, const HistoryEntry& entry) {
+    return read_file_bounded(history_entry_path(folder, entry), kMaxHistoryEntryBytes);
+}
+
 HistoryResult keep_in_history(const std::string& folder, const LocalTime& time, int model, const ImageBytes& image,
                               HistoryKind kind, size_t limit) {
     std::error_code error;
@@ -180,7 +182,7 @@ HistoryResult keep_in_history(const std::string& folder, const LocalTime& time, 
     std::vector<HistoryEntry> entries = list_history(folder);
     const auto path_of = [&](const HistoryEntry& entry) { return history_entry_path(folder, entry); };
     if (!entries.empty()) {
-        const BoundedRead newest = read_file_bounded(path_of(entries.front()), kMaxEntryBytes);
+        const BoundedRead newest = read_history_entry(folder, entries.front());
         if (newest.outcome == BoundedReadOutcome::Read && newest.bytes == bytes) {
             return {HistoryOutcome::SameAsNewest, path_of(entries.front()), {}};
         }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/bounded_read.h"
 #include "model/config_record.h"
 
 namespace qv3 {
@@ -61,6 +62,12 @@ std::string history_time_text(const LocalTime& time);
 
 // The entries in folder, newest first; none when the folder does not exist.
 std::vector<HistoryEntry> list_history(const std::string& folder);
+
+// The entry's file as it lies in folder, read with a cap: an entry is a few
+// hundred bytes, so one over kMaxHistoryEntryBytes (bytes then holds one more)
+// is no entry of ours.
+constexpr size_t kMaxHistoryEntryBytes = 4096;
+BoundedRead read_history_entry(const std::string& folder, const HistoryEntry& entry);
 
 constexpr size_t kHistoryLimit = 1000;
 

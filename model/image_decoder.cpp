@@ -161,6 +161,11 @@ DecodeOutcome decode_image(const ReceivedImage& image, ConfigRecord& record) {
     return DecodeOutcome::Success;
 }
 
+DecodeOutcome decode_model_image(const ImageBytes& image, int model, ConfigRecord& record) {
+    record = ConfigRecord{.device_model = model};
+    return decode_image(ReceivedImage{image, image_size_for_model(model)}, record);
+}
+
 const char* decode_status_text(DecodeOutcome outcome) {
     return outcome == DecodeOutcome::Success ? "Read Config Successful" : "Corrupted EEPROM";
 }

@@ -12,6 +12,10 @@ enum class DecodeOutcome { Success, CorruptedEeprom };
 // record untouched. Never reads outside image.bytes[0 .. image.length).
 DecodeOutcome decode_image(const ReceivedImage& image, ConfigRecord& record);
 
+// record as a tracker of model holds image: the defaults of a record of that
+// model, then the model's whole image decoded onto it.
+DecodeOutcome decode_model_image(const ImageBytes& image, int model, ConfigRecord& record);
+
 // The status text an operator sees for the outcome.
 const char* decode_status_text(DecodeOutcome outcome);
 

@@ -69,11 +69,7 @@ void walk_settings(const std::array<const ConfigRecord*, N>& records, Visit&& vi
 }  // namespace
 
 std::vector<std::string> named_changes(const ConfigRecord& before, const ConfigRecord& after) {
-    std::vector<std::string> lines;
-    walk_settings(std::array{&before, &after}, [&](const std::string& name, const auto& values) {
-        if (values[0] != values[1]) lines.push_back(name + ": " + values[0] + kArrow + values[1]);
-    });
-    return lines;
+    return write_change_lines(before, after, after);  // the form is what comes back: nothing is lost
 }
 
 std::vector<std::string> write_change_lines(const ConfigRecord& tracker, const ConfigRecord& form,

@@ -19,9 +19,6 @@ namespace qv3 {
 
 namespace {
 
-// An entry is a .qv3 file of a few hundred bytes; anything larger is no entry.
-constexpr size_t kMaxEntryBytes = 4096;
-
 // No folder (the tests, a system without a home) lists nothing, rather than
 // the working directory.
 std::vector<HistoryEntry> entries_of(const App& app) {
@@ -79,11 +76,11 @@ void save_copy(WindowHandle dialog, App& app) {
     if (!entry) return;
     const std::optional<std::string> path = choose_save_file(dialog, entry->file_name);
     if (!path) return;
-    const BoundedRead read = read_file_bounded(history_entry_path(app.history_folder, *entry), kMaxEntryBytes);
+    const BoundedRead read = read_history_entry(app.history_folder, *entry);
     if (read.outcome != BoundedReadOutcome::Read) {
         app.protocol.status_line =
             with_reason(bounded_read_outcome_text(read.outcome), errno_reason(read.system_error));
-    } else if (read.bytes.size() > kMaxEntryBytes) {
+    } else if (read.bytes.size() > kMaxHistoryEntryBytes) {
         app.protocol.status_line = load_outcome_text(LoadOutcome::InvalidFormat);
     } else {
         const ReplaceResult saved = replace_file(*path, read.bytes);

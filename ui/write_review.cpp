@@ -13,17 +13,10 @@ namespace qv3 {
 
 namespace {
 
-// The read's own words, without the trailing space one of them has.
-std::string read_failure_text(ExchangeOutcome outcome) {
-    std::string text = exchange_status_text(outcome);
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
 // The image as a record of the model.
 ConfigRecord decoded(const ImageBytes& bytes, int model) {
-    ConfigRecord record{.device_model = model};
-    decode_image(ReceivedImage{bytes, image_size_for_model(model)}, record);
+    ConfigRecord record;
+    decode_model_image(bytes, model, record);
     return record;
 }
 
@@ -33,9 +26,7 @@ bool write_accepted(App& app) {
     DeviceProtocol& protocol = app.protocol;
     const int model = app.record.device_model;
     if (protocol.read_before_write_outcome != ExchangeOutcome::ReadSucceeded) {
-        const std::string question = "The tracker's current configuration could not be read (" +
-                                     read_failure_text(protocol.read_before_write_outcome) +
-                                     "). Write without keeping it?";
+        const std::string question = unreadable_tracker_question(protocol.read_before_write_outcome);
         if (ask_ok_cancel(app.window, kWriteQuestionCaption, question)) return true;
         end_write_unsent(protocol, ExchangeOutcome::WriteDeclined);
         return false;
