@@ -379,11 +379,21 @@ scenario('the history: kept by a read, listed after a reload, downloaded, loaded
   await page.waitForFunction(() => new Promise((resolve) => { const db = indexedDB.open('/history'); db.onsuccess = () => {
     const count = db.result.transaction('FILE_DATA').objectStore('FILE_DATA').count(); count.onsuccess = () => resolve(count.result > 0);
   }; }), { timeout: kTimeoutMs });
+  // An entry as earlier versions of the page stored it (Emscripten's IDBFS records, the folder's own among them).
+  await page.evaluate(() => new Promise((resolve) => { indexedDB.open('/history').onsuccess = (event) => {
+    const store = event.target.result.transaction('FILE_DATA', 'readwrite').objectStore('FILE_DATA');
+    store.getAll().onsuccess = (got) => {
+      const stored = got.target.result.find((record) => record.contents);
+      store.put({ timestamp: new Date(), mode: 0o40777 }, '/history');
+      store.put({ ...stored, mode: 0o100666 }, '/history/2020-01-02 03-04-05 OLDER model 4 read.qv3').onsuccess = resolve;
+    };
+  }; }));
   await page.reload().then(() => ready(page));
   await type(page, 'Primary Callsign', 'EDITED');
   await click(page, 'History...');
-  const line = await page.$eval('#history-window select', (list) => list.options[0].value);
+  const [line, older] = await page.$eval('#history-window select', (list) => [...list.options].map((option) => option.value));
   if (!/^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  NOCALL  model 4  read$/.test(line)) fail(`listed: ${line}`);
+  if (older !== '2020-01-02 03:04:05  OLDER  model 4  read') fail(`the earlier page's entry listed as ${older}`);
   await page.screenshot({ path: path.join(work, 'history.png') });
   await press('Save Copy...');
   const copy = await download(downloads);

@@ -469,47 +469,77 @@
 
   // --- the history -------------------------------------------------------------------
 
-  // The module keeps its history in this folder (kHistoryFolder, page_windows.h),
-  // which IDBFS mirrors in the browser's IndexedDB: loaded before the module
-  // starts, saved as exchanges go, one save after another, and one tab of the
-  // page at a time. Where that storage is refused the history lasts as long as the page.
+  // The module keeps its history in this folder (kHistoryFolder, page_windows.h), which the
+  // page keeps in the browser's IndexedDB: a record per file under its path, as earlier
+  // versions of the page stored them. Loaded before the module starts, saved as exchanges
+  // go, one save after another and one tab of the page at a time. Where that storage is
+  // refused the history lasts as long as the page.
   const kHistoryFolder = '/history';
   const kHistoryLock = 'quorvale3config history';
+  const kHistoryStore = 'FILE_DATA';
   let historySaved = Promise.resolve();
-  let historyStored = new Set();  // the entries stored when this page last loaded or saved the history
+  let historyStored = new Set();  // the paths the store held when this page last loaded or saved it
 
-  function syncHistory(instance, load) {
-    return new Promise((resolve) => instance.FS.syncfs(load, (error) => {
-      if (error) console.warn(`The history could not be ${load ? 'loaded' : 'saved'}: ${error}`);
-      else historyStored = new Set(instance.FS.readdir(kHistoryFolder).map((name) => `${kHistoryFolder}/${name}`));
-      resolve();
-    }));
+  function historyFiles(instance) {
+    return new Set(instance.FS.readdir(kHistoryFolder).map((name) => `${kHistoryFolder}/${name}`)
+      .filter((path) => instance.FS.isFile(instance.FS.stat(path).mode)));
+  }
+
+  // One transaction over the store: step(store, paths) makes its requests once the stored
+  // paths are known and returns the paths the store holds after them.
+  function historyTransaction(step) {
+    return new Promise((resolve, reject) => {
+      const open = indexedDB.open(kHistoryFolder, 21);
+      open.onupgradeneeded = () => open.result.createObjectStore(kHistoryStore).createIndex('timestamp', 'timestamp');
+      open.onerror = () => reject(open.error);
+      open.onsuccess = () => {
+        const db = open.result;
+        const transaction = db.transaction(kHistoryStore, 'readwrite');
+        const store = transaction.objectStore(kHistoryStore);
+        let held = historyStored;
+        store.getAllKeys().onsuccess = (event) => {
+          held = step(store, event.target.result.filter((key) => String(key).startsWith(`${kHistoryFolder}/`)));
+        };
+        transaction.oncomplete = () => { db.close(); historyStored = held; resolve(); };
+        transaction.onerror = transaction.onabort = () => { db.close(); reject(transaction.error); };
+      };
+    });
+  }
+
+  // Entries another tab stored since this one last looked are copied into the folder.
+  function takeStored(instance, store, paths, here) {
+    for (const path of paths) {
+      if (here.has(path) || historyStored.has(path)) continue;
+      store.get(path).onsuccess = (event) => {
+        const record = event.target.result;
+        if (record && record.contents) instance.FS.writeFile(path, record.contents);
+      };
+    }
+    return new Set(paths);
   }
 
   function loadHistory(instance) {
     instance.FS.mkdir(kHistoryFolder);
-    instance.FS.mount(instance.FS.filesystems.IDBFS, {}, kHistoryFolder);
-    return syncHistory(instance, true);
+    return historyTransaction((store, paths) => takeStored(instance, store, paths, new Set()))
+      .catch((error) => console.warn(`The history could not be loaded: ${error}`));
   }
 
-  // A save makes the storage hold what this folder holds, so the entries that
-  // another tab of the page stored since this one last synced are copied into
-  // the folder first. One stored then and missing here was removed here (past
-  // the history's limit), and goes.
-  function takeOtherTabsEntries(instance) {
-    const idbfs = instance.FS.filesystems.IDBFS;
-    const mount = instance.FS.lookupPath(kHistoryFolder).node.mount;
-    return new Promise((resolve) => idbfs.getLocalSet(mount, (localError, local) => idbfs.getRemoteSet(mount, (remoteError, remote) => {
-      if (localError || remoteError) { resolve(); return; }
-      const theirs = Object.fromEntries(Object.entries(remote.entries)
-        .filter(([name]) => !local.entries[name] && !historyStored.has(name)));
-      // Into an empty set, so that nothing of the folder is removed.
-      idbfs.reconcile({ type: 'remote', db: remote.db, entries: theirs }, { type: 'local', entries: {} }, () => resolve());
-    })));
-  }
-
+  // A save makes the store hold what the folder holds: new files are added, and one stored
+  // when this page last looked and missing here now was removed here (past the history's limit).
   function saveHistory() {
-    const save = () => takeOtherTabsEntries(module).then(() => syncHistory(module, false));
+    const save = () => historyTransaction((store, paths) => {
+      const here = historyFiles(module);
+      const held = takeStored(module, store, paths, here);
+      for (const path of here) {
+        if (held.has(path)) continue;
+        store.put({ timestamp: new Date(), mode: 0o100666, contents: module.FS.readFile(path) }, path);
+        held.add(path);
+      }
+      for (const path of paths) {
+        if (historyStored.has(path) && !here.has(path)) { store.delete(path); held.delete(path); }
+      }
+      return held;
+    }).catch((error) => console.warn(`The history could not be saved: ${error}`));
     historySaved = historySaved.then(() => (navigator.locks ? navigator.locks.request(kHistoryLock, save) : save()));
   }
 
