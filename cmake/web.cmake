@@ -3,8 +3,10 @@
 include_guard(GLOBAL)
 
 # Release is small: the page is a download. -Os, as measured, costs the
-# exchange nothing (it is paced by the line and its timers).
-set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
+# exchange nothing (it is paced by the line and its timers). Optimising the
+# whole program at its link takes a fifth off the module (13 KB gzip) for half
+# a minute more of the web build.
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -flto -DNDEBUG")
 
 # The unit tests are node programs. This Emscripten's glue trips over node
 # 20's own fetch; gtest's death-free suites need a growing heap and the exit
