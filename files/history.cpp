@@ -4,13 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <tuple>
 
 #include "files/bounded_read.h"
 #include "files/config_file.h"
+#include "files/folder.h"
 #include "files/replace_file.h"
 #include "model/image_decoder.h"
 
@@ -21,15 +19,6 @@ namespace {
 constexpr std::string_view kExtension = ".qv3";
 constexpr std::string_view kModelWord = " model ";
 constexpr std::array kKinds{HistoryKind::Read, HistoryKind::BeforeWrite, HistoryKind::Written};
-
-namespace fs = std::filesystem;
-
-fs::path utf8_path(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
-
-std::string utf8_text(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
 
 // Characters no Windows file name holds, and the control characters.
 bool unfit_for_file_name(unsigned char c) {
@@ -60,11 +49,18 @@ bool parse_time(std::string_view text, LocalTime& time) {
            read_number(text.substr(14, 2), time.minute) && read_number(text.substr(17, 2), time.second);
 }
 
+// VALUE with zeros before it up to WIDTH characters, the sign counted, as printf's "%0*d"
+// writes it (the page's module is smaller without printf).
+std::string padded(int value, size_t width) {
+    const bool negative = value < 0;
+    std::string digits = std::to_string(negative ? -static_cast<long long>(value) : value);
+    if (digits.size() + negative < width) digits.insert(0, width - negative - digits.size(), '0');
+    return negative ? '-' + digits : digits;
+}
+
 std::string time_text(const LocalTime& time, char time_separator) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d%c%02d%c%02d", time.year, time.month, time.day, time.hour,
-                  time_separator, time.minute, time_separator, time.second);
-    return text;
+    return padded(time.year, 4) + '-' + padded(time.month, 2) + '-' + padded(time.day, 2) + ' ' +
+           padded(time.hour, 2) + time_separator + padded(time.minute, 2) + time_separator + padded(time.second, 2);
 }
 
 auto order_key(const HistoryEntry& entry) {
@@ -102,7 +98,7 @@ const char* history_kind_text(HistoryKind kind) {
 std::string history_time_text(const LocalTime& time) { return time_text(time, ':'); }
 
 std::string history_entry_path(const std::string& folder, const HistoryEntry& entry) {
-    return utf8_text(utf8_path(folder) / utf8_path(entry.file_name));
+    return path_in_folder(folder, entry.file_name);
 }
 
 std::string history_entry_name(const LocalTime& time, int same_second, std::string_view callsign, int model,
@@ -157,13 +153,9 @@ bool parse_history_entry_name(std::string_view name, HistoryEntry& entry) {
 
 std::vector<HistoryEntry> list_history(const std::string& folder) {
     std::vector<HistoryEntry> entries;
-    std::error_code error;
-    fs::directory_iterator it(utf8_path(folder), error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    for (const std::string& name : regular_file_names(folder)) {
         HistoryEntry entry;
-        if (it->is_regular_file(error) && parse_history_entry_name(utf8_text(it->path().filename()), entry)) {
-            entries.push_back(std::move(entry));
-        }
+        if (parse_history_entry_name(name, entry)) entries.push_back(std::move(entry));
     }
     newest_first(entries);
     return entries;
@@ -175,9 +167,7 @@ BoundedRead read_history_entry(const std::string& folder, const HistoryEntry& en
 
 HistoryResult keep_in_history(const std::string& folder, const LocalTime& time, int model, const ImageBytes& image,
                               HistoryKind kind, size_t limit) {
-    std::error_code error;
-    fs::create_directories(utf8_path(folder), error);
-    if (error) return {HistoryOutcome::Failed, folder, error.message()};
+    if (std::string reason = make_folders(folder); !reason.empty()) return {HistoryOutcome::Failed, folder, reason};
     const std::string bytes = config_file_bytes(model, image);
     std::vector<HistoryEntry> entries = list_history(folder);
     const auto path_of = [&](const HistoryEntry& entry) { return history_entry_path(folder, entry); };
@@ -203,7 +193,7 @@ HistoryResult keep_in_history(const std::string& folder, const LocalTime& time, 
     // The oldest go, by the times in their names: a clock set back still keeps the newest entry.
     entries.push_back(std::move(added));
     newest_first(entries);
-    for (size_t i = entries.size(); i > limit; --i) fs::remove(utf8_path(path_of(entries[i - 1])), error);
+    for (size_t i = entries.size(); i > limit; --i) remove_file(path_of(entries[i - 1]));
     return {HistoryOutcome::Added, path, {}};
 }
 

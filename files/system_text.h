@@ -8,9 +8,9 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace qv3 {
@@ -23,8 +23,9 @@ std::FILE* open_file(const std::string& path, const char* mode);
 // line instead.
 std::vector<std::string> program_arguments(int argc, char** argv);
 
-// The system's words for an errno value ("No such file or directory"); empty for 0.
-inline std::string errno_reason(int error) { return error == 0 ? std::string() : std::generic_category().message(error); }
+// The system's words for an errno value ("No such file or directory"); empty for 0. The C
+// library's own words, as std::generic_category gives them, without the printf it brings.
+inline std::string errno_reason(int error) { return error == 0 ? std::string() : std::strerror(error); }
 
 // "TEXT (REASON)", or TEXT alone when the system gave no reason.
 inline std::string with_reason(std::string_view text, std::string_view reason) {

@@ -44,12 +44,11 @@ ImageBytes image_with_callsign(const std::string& callsign) {
 
 TEST(History, KeepsEachNewImageOnceNewestFirstUpToTheLimit) {
     test::ScratchFolder folder;
-    const std::string history = folder.file("a/history");
-    std::filesystem::create_directories(history);
-    test::write_bytes(history + "/notes.txt", "mine");
+    const std::string history = folder.file("a/history");  // made, with the folder above it
 
     HistoryResult first = keep_in_history(history, kNoon, 4, image_with_callsign("K1ABC-7"), HistoryKind::Read, 3);
     ASSERT_EQ(first.outcome, HistoryOutcome::Added) << first.reason;
+    test::write_bytes(history + "/notes.txt", "mine");
     EXPECT_EQ(test::read_bytes(first.path), config_file_bytes(4, image_with_callsign("K1ABC-7")));
     ConfigRecord loaded;
     ReceivedImage image;
@@ -72,6 +71,13 @@ TEST(History, KeepsEachNewImageOnceNewestFirstUpToTheLimit) {
                                                "2026-12-08 12-01-00 B2 model 4 read.qv3"}));
     EXPECT_EQ(test::read_bytes(history + "/notes.txt"), "mine");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(history), {}), 4);
+
+    // A file where the folder or one above it belongs: nothing kept, and the system's reason.
+    for (const std::string& blocked : {history + "/notes.txt", history + "/notes.txt/history"}) {
+        const HistoryResult failed = keep_in_history(blocked, kNoon, 4, image_with_callsign("E5"), HistoryKind::Read, 3);
+        EXPECT_EQ(failed.outcome, HistoryOutcome::Failed) << blocked;
+        EXPECT_FALSE(failed.reason.empty()) << blocked;
+    }
 }
 
 }  // namespace

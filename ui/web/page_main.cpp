@@ -2,10 +2,10 @@
 // the page's events to the shared window logic, one call at a time.
 #include <emscripten/emscripten.h>
 
-#include <filesystem>
 #include <string>
 
 #include "device/device_protocol.h"
+#include "files/folder.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_layouts.h"
 #include "ui/form_access.h"
@@ -30,10 +30,9 @@ extern "C" {
 // Once the page has loaded: the dialogs built, the main window shown.
 // Without Web Serial the commands that need a port stay disabled; files still work.
 EMSCRIPTEN_KEEPALIVE void web_start(int has_serial) {
-    std::error_code ignored;
-    std::filesystem::create_directories(qv3::kDownloadFolder, ignored);
-    std::filesystem::create_directories(qv3::kUploadFolder, ignored);
-    // Mounted and loaded by the page before this call.
+    qv3::make_folders(qv3::kDownloadFolder);
+    qv3::make_folders(qv3::kUploadFolder);
+    // Loaded by the page before this call.
     app.history_folder = qv3::kHistoryFolder;
     qv3::build_dialog(qv3::kMainWindow, qv3::kMainWindowLayout);
     qv3::build_dialog(qv3::kTelemetryWindow, qv3::kTelemetryDialogLayout);
