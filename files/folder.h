@@ -1,6 +1,6 @@
 // The folder operations the history needs, on UTF-8 paths. One file per platform, chosen by
-// the build: folder_posix.cpp (Linux and the page, where std::filesystem would be a fifth of
-// the page's module) and folder_win32.cpp.
+// the build: folder_posix.cpp (Linux and the page, where std::filesystem and the printf its
+// messages bring were a sixth of the module) and folder_win32.cpp.
 #pragma once
 
 #include <string>
