@@ -4,45 +4,35 @@
 #include <system_error>
 
 #include "files/folder.h"
+#include "files/system_text_win32.h"
 
 namespace qv3 {
 
-namespace {
-
 namespace fs = std::filesystem;
 
-fs::path utf8_path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
-
-std::string utf8_text(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
-}
-
-}  // namespace
-
 std::string path_in_folder(const std::string& folder, const std::string& name) {
-    return utf8_text(utf8_path(folder) / utf8_path(name));
+    return utf8_text((fs::path(wide_text(folder)) / wide_text(name)).wstring());
 }
 
 std::string make_folders(const std::string& folder) {
     std::error_code error;
-    fs::create_directories(utf8_path(folder), error);
+    fs::create_directories(wide_text(folder), error);
     return error ? error.message() : std::string();
 }
 
 std::vector<std::string> regular_file_names(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    fs::directory_iterator it(utf8_path(folder), error);
+    fs::directory_iterator it(fs::path(wide_text(folder)), error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        if (it->is_regular_file(error)) names.push_back(utf8_text(it->path().filename()));
+        if (it->is_regular_file(error)) names.push_back(utf8_text(it->path().filename().wstring()));
     }
     return names;
 }
 
 void remove_file(const std::string& path) {
     std::error_code ignored;
-    fs::remove(utf8_path(path), ignored);
+    fs::remove(wide_text(path), ignored);
 }
 
 }  // namespace qv3

@@ -515,13 +515,14 @@
         if (record && record.contents) instance.FS.writeFile(path, record.contents);
       };
     }
-    return new Set(paths);
   }
 
   function loadHistory(instance) {
     instance.FS.mkdir(kHistoryFolder);
-    return historyTransaction((store, paths) => takeStored(instance, store, paths, new Set()))
-      .catch((error) => console.warn(`The history could not be loaded: ${error}`));
+    return historyTransaction((store, paths) => {
+      takeStored(instance, store, paths, new Set());
+      return new Set(paths);
+    }).catch((error) => console.warn(`The history could not be loaded: ${error}`));
   }
 
   // A save makes the store hold what the folder holds: new files are added, and one stored
@@ -529,7 +530,8 @@
   function saveHistory() {
     const save = () => historyTransaction((store, paths) => {
       const here = historyFiles(module);
-      const held = takeStored(module, store, paths, here);
+      takeStored(module, store, paths, here);
+      const held = new Set(paths);
       for (const path of here) {
         if (held.has(path)) continue;
         store.put({ timestamp: new Date(), mode: 0o100666, contents: module.FS.readFile(path) }, path);
